@@ -1,0 +1,70 @@
+// The program's string table and its one kind of failure.
+//
+// Every message the program shows comes from LoadStr(); a failure is an
+// EZorvane exception carrying one finished message text.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <exception>
+#include <initializer_list>
+#include <variant>
+
+enum class TMsg {
+    AppTitle,             // "Zorvane for Stars!"
+    MainCaption,          // "Stars! - Zorvane v 1.3"
+    XYNotOpen,
+    FileCorrupt,
+    CannotPack,
+    StarNotExist,
+    BeyondScope,
+    StarExists,
+    ListIndexOutOfBounds, // %d
+    CannotOpenFile,       // %s path, %s reason
+    CannotWriteFile,      // %s path, %s reason
+    TemplatesNotFound,
+    UniverseTooSmall,
+    TemplateTooSmall,     // %d width, %d height
+    NothingToDelete,
+    DeleteLastGroup,
+    UnknownStarName,      // %d
+    SelectCoordinates,    // %s name, %d group
+    PointerReport,        // %d %d %s %d %d
+    SizeLabel,            // %d %d %s
+    SelectXYFirst,
+    EntryModeHint,
+    PickModeHint,
+    StarsCount,
+    UniverseFilter,
+};
+
+// The raw text of one entry, placeholders unfilled.
+QString LoadStr(TMsg id);
+
+using TFmtArg = std::variant<long long, QString>;
+
+// Fills the %d and %s placeholders of a format in order; "%%" is a percent
+// sign. A placeholder without an argument stays as written.
+QString FormatText(const QString &format, std::initializer_list<TFmtArg> args);
+inline QString FormatStr(TMsg id, std::initializer_list<TFmtArg> args)
+{
+    return FormatText(LoadStr(id), args);
+}
+
+class EZorvane : public std::exception {
+public:
+    explicit EZorvane(QString message);
+    explicit EZorvane(TMsg id) : EZorvane(LoadStr(id)) {}
+    EZorvane(TMsg id, std::initializer_list<TFmtArg> args) : EZorvane(FormatStr(id, args)) {}
+    const QString &Message() const noexcept { return FMessage; }
+    const char *what() const noexcept override { return FUtf8.constData(); }
+
+private:
+    QString FMessage;
+    QByteArray FUtf8;
+};
+
+// The text as the error box shows it: a full stop is appended when the last
+// character sorts after "." (so "Nothing to delete" gains one, a text ending
+// in ")" or "." does not).
+QString ErrorBoxText(const QString &message);

@@ -1,0 +1,7 @@
+#include "random.h"
+
+TRandom &ProgramRandom()
+{
+    static TRandom generator;
+    return generator;
+}

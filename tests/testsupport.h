@@ -1,0 +1,45 @@
+// Helpers shared by the tests: the real universe files and scratch folders.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <ostream>
+#include <vector>
+
+// Readable QString values in test failure messages.
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+
+struct TRealXY {
+    const char *FileName;
+    int Planets;
+    int Players;
+    int SizeIndex;
+};
+
+// The game-written universe files in tests/data/real-xy, with the facts of
+// that folder's README.
+const std::vector<TRealXY> &RealXYFiles();
+QString RealXYPath(const QString &FileName);
+
+QByteArray ReadBytes(const QString &Path);
+void WriteBytes(const QString &Path, const QByteArray &Bytes);
+
+// A scratch folder that holds a writable copy of one real file.
+class TScratch {
+public:
+    TScratch();
+    QString Path(const QString &Name) const;
+    // Copies a real file in and returns the copy's path.
+    QString CopyReal(const QString &FileName, const QString &As = {});
+    QString Dir() const { return FDir.path(); }
+
+private:
+    QTemporaryDir FDir;
+};
+
+// A minimal, valid universe image built from scratch: planets block body of
+// BodySize bytes, the given planet words, player count Players.
+QByteArray MakeImage(const std::vector<uint32_t> &Words, uint16_t Players = 2, int BodySize = 8);
+// A planet word from its fields.
+uint32_t Word(uint32_t Delta, uint32_t Y, uint32_t NameId);
