@@ -1,0 +1,96 @@
+// The map: a repaint of a 999-planet Huge universe from its file on disk
+// (reread, parse, draw), a pointer move (two pixels) and a blink tick (one).
+//   build/bench/map_bench
+#include "random.h"
+#include "starmap.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// 999 stars spread over a Huge universe, x rising by 2 each, y at random.
+QByteArray HugeImage()
+{
+    QByteArray image;
+    auto put16 = [&](uint16_t v) {
+        image.append(char(v & 0xFF));
+        image.append(char(v >> 8));
+    };
+    put16(0x2010);
+    image.append("J3J3", 4);
+    image.append(QByteArray(12, '\0'));
+    put16(uint16_t((7 << 10) | 64));
+    image.append(QByteArray(64, char(0x5A)));
+    TRandom r;
+    for (int i = 0; i < 999; ++i) {
+        const uint32_t delta = i == 0 ? 0 : 2;
+        const uint32_t y = 1000 + r.RandomInt(1999);
+        const uint32_t word = delta | (y << 10) | (uint32_t(i) << 22);
+        put16(uint16_t(word & 0xFFFF));
+        put16(uint16_t(word >> 16));
+    }
+    put16(0x0002);
+    put16(8);
+    return image;
+}
+
+struct THugeFile {
+    QTemporaryDir Dir;
+    QString Path;
+    THugeFile() : Path(Dir.filePath(QStringLiteral("huge.xy")))
+    {
+        QFile file(Path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(HugeImage()) < 0)
+            throw std::runtime_error("cannot write the universe");
+    }
+};
+
+void BM_PaintMap(benchmark::State &state)
+{
+    THugeFile huge;
+    TStarMap map;
+    map.Marks = {{50, 50, 0x008000}, {150, 100, 0xC0C0C0}, {250, 200, 0x800000}};
+    for (auto _ : state) {
+        auto facts = map.PaintMap(huge.Path, 1500, 1700);
+        if (!facts || !facts->Drawn)
+            state.SkipWithError("the paint failed");
+        benchmark::DoNotOptimize(facts);
+    }
+}
+BENCHMARK(BM_PaintMap)->Unit(benchmark::kMicrosecond);
+
+void BM_PointerMove(benchmark::State &state)
+{
+    THugeFile huge;
+    TStarMap map;
+    map.PaintMap(huge.Path, -1, -1);
+    int pixels = 0;
+    const TStarMap::TPixelSink sink = [&](QPoint) { ++pixels; };
+    int x = 0;
+    for (auto _ : state) {
+        x = (x + 37) % MapWidth;
+        TPointerReport report = map.MouseMove(x, (x * 5) % MapHeight, sink);
+        benchmark::DoNotOptimize(report);
+    }
+    state.counters["pixels/move"] = benchmark::Counter(pixels, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_PointerMove)->Unit(benchmark::kMicrosecond);
+
+void BM_BlinkTick(benchmark::State &state)
+{
+    THugeFile huge;
+    TStarMap map;
+    map.PaintMap(huge.Path, -1, -1);
+    map.MouseMove(100, 100);
+    TRandom random;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(map.BlinkTick(random));
+}
+BENCHMARK(BM_BlinkTick);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,35 @@
+#include "dialogs.h"
+
+#include "messages.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+void TStandardDialogs::Error(QWidget *Parent, const QString &Text)
+{
+    QMessageBox::critical(Parent, LoadStr(TMsg::AppTitle), Text, QMessageBox::Ok);
+}
+
+bool TStandardDialogs::Confirm(QWidget *Parent, const QString &Text)
+{
+    return QMessageBox::question(Parent, LoadStr(TMsg::AppTitle), Text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+QString TStandardDialogs::OpenFile(QWidget *Parent, const QString &Dir, const QString &Filter)
+{
+    return QFileDialog::getOpenFileName(Parent, QString(), Dir, QtFileFilter(Filter));
+}
+
+QString QtFileFilter(const QString &Filter)
+{
+    const QStringList parts = Filter.split(u'|');
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(u';', u' ');
+        entries << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+    }
+    return entries.join(QStringLiteral(";;"));
+}

@@ -1,0 +1,180 @@
+// The main window: template selection, XY-file selection, generation
+// settings, the map and the Stars moving panel.
+//
+// The window owns all state; no universe lives from one user action to the
+// next. Every handler that may fail runs through Guard(), so an exception
+// never crosses a Qt frame: it ends the handler and shows the error box.
+//
+// The handlers are spread over the units of their subsystems: this file's
+// stars.cpp holds start-up, opening a file and the map; generateform.cpp the
+// templates and the generation; movingform.cpp the Stars moving panel and the
+// relocation.
+#pragma once
+
+#include "dialogs.h"
+#include "starmap.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTimer;
+class QToolButton;
+class QGroupBox;
+class THelpForm;
+class TFConf;
+class TPaintBox;
+class TStarsXY;
+
+// Set by pressing the generation button while it reads "Stop !"; one flag for
+// the whole program.
+extern bool StopPressed;
+
+// One group of planet names on the Stars moving panel.
+struct TGroupRow {
+    QLabel *Caption = nullptr;
+    QLineEdit *Names = nullptr;
+};
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    // ProgramDir is where templates are listed and the open dialog starts;
+    // Dialogs answers every message box (the window does not own it).
+    TForm1(const QString &ProgramDir, TDialogs &Dialogs, QWidget *Parent = nullptr);
+    ~TForm1() override;
+
+    // The help and comments windows, created after the main window.
+    void SetSideWindows(THelpForm *Help, TFConf *Comments);
+
+    // Runs F, showing any failure in the error box instead of letting it
+    // leave the handler.
+    template <class F> void Guard(F &&Body)
+    {
+        try {
+            Body();
+        } catch (...) {
+            ReportException(std::current_exception());
+        }
+    }
+
+    // ---- state (zero, false or empty at creation) ----
+    TStarMap Map; // StarPoints, ViewRect, scales, highlight, marks, band
+    std::vector<TGroupRow> Groups;
+    int32_t ActiveGroup = -1;
+    bool StopRequested = false;
+    bool PanelBusy = false;
+    bool ChangeMode = false;
+    bool PickDone = false;
+
+    // ---- controls, named as in the window layout ----
+    QGroupBox *GroupBox1, *GroupBox2;
+    QLabel *Image1;
+    QToolButton *SpeedButton1, *SpeedButton2, *SpeedButton3, *SpeedButton5, *SpeedButton6, *Conf;
+    QComboBox *ComboBox1, *SizeSel;
+    QLabel *StaticXY, *lSize, *lStars, *lPlayers;
+    QSpinBox *Chv, *FreeSpaceRng, *MinD;
+    QCheckBox *FreeSp, *MaxC;
+    QPushButton *BitBtn1, *BitBtn2;
+    QProgressBar *Progr;
+    QFrame *Bevel2;
+    TPaintBox *PaintBox1;
+    QLabel *Label3, *Label5, *Label6, *Label8, *Label9, *Label10;
+    QLabel *StaticText2;
+    QTimer *Timer1;
+    QListWidget *StarsBuf;
+    // the Stars moving panel
+    QFrame *Panel1;
+    QLabel *Panel2;
+    QToolButton *SpeedButton4;
+    QLabel *Label11, *Label12, *StaticText1;
+    QComboBox *ComboBox2;
+    QPushButton *BitBtn3, *BitBtn4, *BitBtn5, *BitBtn6;
+
+    // ---- start-up, files, closing (stars.cpp) ----
+    void FormCreate();
+    void FormShow();
+    void SpeedButton3Click();
+    void SpeedButton5Click();
+    void ConfClick();
+    QString ProgramDir() const { return FProgramDir; }
+
+    // ---- map (stars.cpp) ----
+    void PaintMap(int32_t BandLeft, int32_t BandRight);
+    void PaintBox1Paint(); // the map's paint event: PaintMap with the band
+    void RepaintMap();     // an immediate repaint through PaintBox1Paint
+    void PaintBox1MouseMove(Qt::KeyboardModifiers Shift, int X, int Y);
+    void PaintBox1MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void PaintBox1Click();
+    void Timer1Timer();
+    void SpeedButton6Click();
+
+    // ---- templates and generation (generateform.cpp) ----
+    void InitTemplates();
+    void LoadTemplate();
+    void ReadTemplateSettings();
+    void ComboBox1Change();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void BitBtn2Click();
+    void GenerateUniverse();
+
+    // ---- Stars moving panel and relocation (movingform.cpp) ----
+    void BitBtn1Click();
+    void SpeedButton4Click();
+    void BitBtn4Click();
+    void BitBtn6Click();
+    void BitBtn5Click();
+    void BitBtn3Click();
+    void GroupNamesEnter(int Tag);
+    void SlidePanel();
+    void UpdatePanelHeight();
+    void FillNameList();
+    void SetEntryMode();
+    void SetPickMode();
+    void ResetGroupColors();
+    void ClearGroups();
+    bool IsKnownName(const QString &Name) const;
+    void ValidateGroup(const QString &Text, int Number) const;
+    int32_t FindStarIndex(const QString &Name) const;
+    // Waits for a click on the map: true once PickDone is set, false when
+    // StopRequested ends the wait first.
+    bool WaitForPick();
+
+    // How long the relocation's wait for a pick may sleep between checks of
+    // its flags, at most; Timer1 also wakes it every 100 ms.
+    static constexpr int PickWaitSliceMs = 100;
+
+protected:
+    void closeEvent(QCloseEvent *Event) override;
+    void showEvent(QShowEvent *Event) override;
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
+
+private:
+    void BuildWindow();
+    void BuildPanel();
+    void ConnectHandlers();
+    void ReportException(std::exception_ptr Error);
+    void ShowFacts(const std::optional<TMapFacts> &Facts);
+    void Relocate(std::unique_ptr<TStarsXY> &Universe);
+    void FinishRelocation(std::unique_ptr<TStarsXY> &Universe);
+
+    QString FProgramDir;
+    TDialogs &FDialogs;
+    QPointer<THelpForm> FHelp;
+    QPointer<TFConf> FComments;
+    // The Stars moving panel's controls that keep their distance from its
+    // bottom edge, with their tops in the layout of a 173-pixel panel.
+    std::vector<std::pair<QWidget *, int>> FBottomAnchored;
+};

@@ -1,0 +1,151 @@
+#include "placement.h"
+
+#include "messages.h"
+#include "random.h"
+
+#include <QColor>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+// Template pixels map to universe coordinates through a product formed with a
+// 64-bit mantissa and then truncated. Where long double is wider or narrower
+// than that, the truncation would differ in rare cases and so would every
+// universe after it.
+static_assert(std::numeric_limits<long double>::digits == 64,
+              "pixel-to-universe mapping needs the x87 80-bit long double");
+
+int WeightIndex(int Darkness, int Sensitivity)
+{
+    const int s = std::max(Sensitivity, 1);
+    int q = Darkness / s;
+    const int twiceRest = 2 * (Darkness % s);
+    if (twiceRest > s || (twiceRest == s && q % 2 != 0))
+        ++q;
+    // With a Sensitivity of 5 or less the darkest pixels give 50 and more:
+    // they take the last weight, so such a template uses its brightest
+    // points almost only.
+    return std::min(q, WeightCount - 1);
+}
+
+std::vector<uint8_t> TemplateDarkness(const QImage &Image, int Rows)
+{
+    const int w = Image.width();
+    Rows = std::clamp(Rows, 0, Image.height());
+    std::vector<uint8_t> dark(static_cast<size_t>(w) * static_cast<size_t>(Rows));
+    const QList<QRgb> table = Image.colorTable();
+    auto fromTable = [&](int index) -> uint8_t {
+        // QImage::pixel() gives 0 (black) for an index beyond the table.
+        return index < table.size() ? static_cast<uint8_t>(qBlue(table[index])) : 0;
+    };
+    for (int y = 0; y < Rows; ++y) {
+        const uchar *s = Image.constScanLine(y);
+        uint8_t *out = dark.data() + static_cast<size_t>(y) * w;
+        switch (Image.format()) {
+        case QImage::Format_RGB32:
+        case QImage::Format_ARGB32: {
+            const auto *p = reinterpret_cast<const QRgb *>(s);
+            for (int x = 0; x < w; ++x)
+                out[x] = static_cast<uint8_t>(qBlue(p[x]));
+            break;
+        }
+        case QImage::Format_RGB888:
+            for (int x = 0; x < w; ++x)
+                out[x] = s[3 * x + 2];
+            break;
+        case QImage::Format_Grayscale8:
+            for (int x = 0; x < w; ++x)
+                out[x] = s[x];
+            break;
+        case QImage::Format_Indexed8:
+            for (int x = 0; x < w; ++x)
+                out[x] = fromTable(s[x]);
+            break;
+        case QImage::Format_Mono:
+            for (int x = 0; x < w; ++x)
+                out[x] = fromTable((s[x >> 3] >> (7 - (x & 7))) & 1);
+            break;
+        case QImage::Format_MonoLSB:
+            for (int x = 0; x < w; ++x)
+                out[x] = fromTable((s[x >> 3] >> (x & 7)) & 1);
+            break;
+        default:
+            // Premultiplied, 16-bit and deep formats: QImage::pixel() does the
+            // conversion, so the result is the same by construction.
+            for (int x = 0; x < w; ++x)
+                out[x] = static_cast<uint8_t>(qBlue(Image.pixel(x, y)));
+            break;
+        }
+        for (int x = 0; x < w; ++x)
+            out[x] = static_cast<uint8_t>(255 - out[x]);
+    }
+    return dark;
+}
+
+TPlacementEnd PlaceStars(TStarsXY &Universe, const QImage &Template, const TPlacementSettings &Settings,
+                         const TPlacementHooks &Hooks, TPlacementStats *Stats)
+{
+    TPlacementStats ownStats;
+    TPlacementStats &stats = Stats ? *Stats : ownStats;
+    stats = {};
+
+    const int32_t W = Template.width();
+    const int32_t H = Template.height() - UnsampledRows;
+    // Without a column or a sampled row there is nothing to draw from, and
+    // the scale would divide by zero: refuse before the first draw.
+    if (W <= 0 || H <= 0)
+        throw EZorvane(TMsg::TemplateTooSmall, {Template.width(), Template.height()});
+
+    const TBounds bounds = Universe.GetBounds();
+    const double scaleX = static_cast<double>(int64_t{bounds.Right} - bounds.Left) / W;
+    const double scaleY = static_cast<double>(int64_t{bounds.Bottom} - bounds.Top) / H;
+
+    // The template test per darkness, worked out once: whether free space
+    // mode rejects it outright, else its weight.
+    std::array<int32_t, WeightCount> weights{};
+    for (int i = 0; i < WeightCount; ++i)
+        weights[i] = i * i;
+    std::array<bool, 256> freeSpaceReject{};
+    std::array<int32_t, 256> weightOf{};
+    for (int d = 0; d < 256; ++d) {
+        freeSpaceReject[d] = Settings.FreeSpace && d > Settings.Threshold;
+        weightOf[d] = weights[WeightIndex(d, Settings.Sensitivity)];
+    }
+    const std::vector<uint8_t> darkness = TemplateDarkness(Template, H);
+
+    TRandom &random = ProgramRandom();
+    int32_t j = 0, draws = 0, attempts = 0;
+    while (j < Universe.StarCount) {
+        if (Hooks.StopRequested && Hooks.StopRequested())
+            return TPlacementEnd::Stopped;
+        if (++draws > DrawLimit)
+            throw EZorvane(TMsg::UniverseTooSmall);
+        ++stats.Candidates;
+        const uint32_t px = random.RandomInt(static_cast<uint32_t>(W));
+        const uint32_t py = random.RandomInt(static_cast<uint32_t>(H));
+        const uint8_t dark = darkness[static_cast<size_t>(py) * W + px];
+        if (freeSpaceReject[dark])
+            continue; // no draw for the weighted test
+        const double u = random.RandomReal();
+        if (static_cast<int64_t>(u * weightOf[dark]) != 0)
+            continue;
+        if (++attempts > Settings.AttemptLimit)
+            throw EZorvane(TMsg::UniverseTooSmall);
+        ++stats.Tries;
+        const int64_t x = bounds.Left + static_cast<int64_t>(static_cast<long double>(px) * scaleX);
+        const int64_t y = bounds.Top + static_cast<int64_t>(static_cast<long double>(py) * scaleY);
+        try {
+            Universe.SetStar(j, static_cast<int32_t>(x), static_cast<int32_t>(y), -1, true);
+        } catch (const EZorvane &) {
+            continue; // too close to another star or jittered out: draw again
+        }
+        ++j;
+        ++stats.Placed;
+        if (Hooks.StarPlaced)
+            Hooks.StarPlaced(j);
+        attempts = 0;
+        draws = 0;
+    }
+    return TPlacementEnd::Completed;
+}

@@ -1,0 +1,62 @@
+// The paint surface of the map: a fixed 273 x 228 widget that shows the
+// picture of a TStarMap and reports the mouse.
+//
+// It draws the map's Image while the map has a picture and nothing at all
+// otherwise; it fills no background of its own, so what lies beneath it (the
+// window and the caption under the map) shows through.
+//
+// Painting. The widget tells apart the updates it was asked for from the
+// image (single pixels, or the whole image after a paint outside a paint
+// event) from every other paint: a paint of any other part (the window
+// uncovered, RepaintMap) first emits Paint, whose receiver redraws the map
+// from the file (TStarMap::PaintMap) and updates the labels; it must not ask
+// the widget to update or repaint. Pixel updates never emit Paint, so a
+// pointer move or a blink never rereads the file.
+//
+// Mouse. Tracking is on, so moves without a button are reported too; while
+// a button is held, Qt's implicit grab reports moves outside the widget,
+// with coordinates outside the map. Coordinates are the pixel under the
+// pointer. Clicked follows a press and release of the left button with the
+// pointer still over the widget; the second press of a double click is
+// reported as a press but does not make a click.
+#pragma once
+
+#include "starmap.h"
+
+#include <QRegion>
+#include <QWidget>
+#include <initializer_list>
+
+class TPaintBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit TPaintBox(const TStarMap &Map, QWidget *Parent = nullptr);
+
+    // These pixels of the image changed: show them, without Paint.
+    void RepaintPixel(QPoint Pixel);
+    void RepaintPixels(std::initializer_list<QPoint> Pixels);
+    // The whole image changed (PaintMap ran outside a paint event): show it,
+    // without Paint.
+    void ShowImage();
+    // Repaints the whole map at once through Paint.
+    void RepaintMap();
+
+signals:
+    void Paint();
+    void MouseMoved(int X, int Y, Qt::KeyboardModifiers Shift);
+    void MousePressed(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+    void Clicked();
+
+protected:
+    void paintEvent(QPaintEvent *Event) override;
+    void mouseMoveEvent(QMouseEvent *Event) override;
+    void mousePressEvent(QMouseEvent *Event) override;
+    void mouseDoubleClickEvent(QMouseEvent *Event) override;
+    void mouseReleaseEvent(QMouseEvent *Event) override;
+
+private:
+    const TStarMap &FMap;
+    QRegion FFromImage;     // asked-for updates that only show the image
+    bool FMapPending = false; // RepaintMap asked for a paint through Paint
+    bool FLeftDown = false;   // a left press that a release may turn into a click
+};

@@ -1,0 +1,120 @@
+// The star map's state and drawing, without a widget.
+//
+// TStarMap holds what the main window knows about the map: the picture the
+// paint surface shows, the copy of the stars it answers pointer questions
+// from, the view and its scales, the highlighted star, the pointer's
+// position and the additional marks. The window forwards paints, pointer
+// moves, button presses and timer ticks to it and puts the answers into its
+// labels; the paint surface TPaintBox shows Image.
+#pragma once
+
+#include "mapgeometry.h"
+#include "marks.h"
+#include "random.h"
+#include "starsxy.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// The blink colour, carried from one timer tick to the next; one pair for
+// the whole program, 0 at start-up and never reset by the program itself.
+extern uint8_t BlinkRed;
+extern uint8_t BlinkGreen;
+// Back to the start-up state, for tests.
+void ResetBlink();
+
+// Colours of the map as Qt pixels.
+inline constexpr QRgb MapBackground = ColorToRgb(0x000000); // black
+inline constexpr QRgb MapBand = ColorToRgb(0x800000);       // navy
+inline constexpr QRgb MapStar = ColorToRgb(0xFFFFFF);       // white
+inline constexpr QRgb MapHilite = ColorToRgb(0xFF0000);     // pure blue
+inline constexpr QRgb MapOutline = ColorToRgb(0x000000);    // the outline of a mark
+
+// What a paint that opened the file tells the window about the universe.
+struct TMapFacts {
+    QString SizeText;    // lSize: "%dx%d l.y [%s]"
+    int SizeIndex = 0;   // the entry of SizeSel
+    QString StarsText;   // lStars
+    QString PlayersText; // lPlayers
+    bool Drawn = false;  // the whole picture was drawn anew (false: it stays as it was)
+};
+
+// What a pointer move tells the window. Filled as the steps go, so after a
+// failed name lookup it still holds what the earlier steps did.
+struct TPointerReport {
+    bool Tracked = false;   // a star was found: the cursor below applies
+    bool Crosshair = false; // the crosshair, else the standard arrow
+    bool StatusChanged = false;
+    QString Status;         // the status line, when StatusChanged
+};
+
+class TStarMap {
+public:
+    // Receives every map pixel whose colour a pointer move changed, at once,
+    // so that the window shows it even when the move fails later on.
+    using TPixelSink = std::function<void(QPoint)>;
+
+    TStarMap();
+
+    // ---- state ----
+    QImage Image;                       // MapWidth x MapHeight, what the paint surface shows
+    std::vector<TStarRec> StarPoints;   // the stars as of the last paint, in file order
+    TBounds ViewRect;                   // the bounds at the last paint that got that far
+    double ScaleX = 0;
+    double ScaleY = 0;
+    QPoint HilitePixel{-1, 0};          // X = -1: no star highlighted
+    int32_t HoverIndex = 0;
+    QString HoverName;
+    QPoint PickPos;                     // light years; X clamped into the band
+    std::vector<TMarkRec> Marks;
+    int32_t BandMinX = -1;              // the relocation's band; both -1: none
+    int32_t BandMaxX = -1;
+
+    TMapView View() const { return {ViewRect, ScaleX, ScaleY}; }
+    bool HasBand() const { return BandMinX != -1 || BandMaxX != -1; }
+
+    // Whether Image holds a picture to show: the last paint opened its file
+    // and something has been drawn since the map was created. When not, the
+    // paint surface draws nothing and what lies beneath it shows.
+    bool HasPicture() const { return FOpened && FEverDrawn; }
+
+    // Opens the universe at Path and draws it with the band between the
+    // absolute x BandLeft and BandRight (-1, -1: none). Empty when the file
+    // cannot be opened: then nothing at all changes. Otherwise the labels'
+    // facts; a failure after the opening (a zero extent) is swallowed, and
+    // what was drawn before it stays. The highlight is always cleared.
+    std::optional<TMapFacts> PaintMap(const QString &Path, int32_t BandLeft, int32_t BandRight);
+
+    // The pointer at map pixel (X, Y): highlights the nearest star and
+    // reports it. The name lookup throws EZorvane ("List index out of
+    // bounds (%d)") for a name id beyond the table, after the highlight,
+    // PickPos and the cursor were updated; Report then holds those.
+    void MouseMove(int32_t X, int32_t Y, TPointerReport &Report, const TPixelSink &PixelChanged = {});
+    TPointerReport MouseMove(int32_t X, int32_t Y, const TPixelSink &PixelChanged = {});
+
+    // A tick of the blink timer: two real draws from Random, red first. The
+    // pixel changed, when a star is highlighted and its pixel is on the map.
+    std::optional<QPoint> BlinkTick(TRandom &Random);
+
+    // A mouse button pressed on the map; true when the marks changed and the
+    // map must be repainted.
+    bool MouseDown(bool RightButton, bool Shift, int32_t X, int32_t Y);
+    // "Clear"; the map must be repainted.
+    void ClearMarks();
+
+    int32_t NearestStar(QPoint P) const { return ::NearestStar(StarPoints, P); }
+    int32_t MarkAt(int32_t X, int32_t Y) const { return ::MarkAt(Marks, X, Y); }
+
+private:
+    bool SetPixel(QPoint P, QRgb Color);
+    void DrawBand(int32_t BandLeft, int32_t BandRight);
+    void DrawMark(const TMarkRec &Mark);
+
+    bool FOpened = false;
+    bool FEverDrawn = false;
+};

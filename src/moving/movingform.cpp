@@ -1,0 +1,379 @@
+// The Stars moving panel of the main window and the relocation of named
+// planets to positions picked on the map.
+#include "groupnames.h"
+#include "messages.h"
+#include "paintbox.h"
+#include "planetnames.h"
+#include "stars.h"
+#include "starsxy.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+
+namespace {
+
+const QColor ActiveCaption(0, 0, 255); // 0xFF0000: pure blue
+const QColor PlainCaption(0, 0, 0);
+const QColor GroupText(0, 0, 128); // 0x800000: navy
+
+void SetTextColor(QWidget *Widget, const QColor &Color)
+{
+    QPalette palette = Widget->palette();
+    palette.setColor(QPalette::WindowText, Color);
+    palette.setColor(QPalette::Text, Color);
+    Widget->setPalette(palette);
+}
+
+// Each slide step waits this long so the movement can be seen; the steps
+// and positions themselves are those of the panel's layout.
+constexpr int SlideStepMs = 6;
+
+void SlideStep(QWidget *Panel, int Left)
+{
+    QElapsedTimer step;
+    step.start();
+    Panel->move(Left, Panel->y());
+    QCoreApplication::processEvents();
+    const qint64 rest = SlideStepMs - step.elapsed();
+    if (rest > 0)
+        QThread::msleep(static_cast<unsigned long>(rest));
+}
+
+} // namespace
+
+// ---- the panel -------------------------------------------------------------
+
+void TForm1::BitBtn1Click()
+{
+    ChangeMode = true;
+    FillNameList();
+    SetEntryMode();
+    SlidePanel();
+}
+
+void TForm1::SpeedButton4Click()
+{
+    StopRequested = true;
+    ChangeMode = false;
+    if (ComboBox2->isEnabled())
+        SlidePanel(); // entry mode: the panel closes
+    else
+        SetEntryMode(); // pick mode: the waiting relocation ends and closes it
+}
+
+void TForm1::SlidePanel()
+{
+    if (PanelBusy)
+        return;
+    PanelBusy = true;
+    struct TBusy {
+        bool &Flag;
+        ~TBusy() { Flag = false; }
+    } busy{PanelBusy};
+
+    UpdatePanelHeight();
+    Panel1->show();
+    Panel1->raise();
+    // Every control placed directly on the window flips its enabled state,
+    // except the map, its bevel, the status text and the panel itself: the
+    // relocation needs the map while the panel is open.
+    for (QObject *child : children()) {
+        auto *control = qobject_cast<QWidget *>(child);
+        if (!control || control == PaintBox1 || control == Bevel2 || control == StaticText2 || control == Panel1)
+            continue;
+        control->setEnabled(!control->isEnabled());
+    }
+    if (Panel1->x() < -15) {
+        for (int i = 0; i <= 27; ++i)
+            SlideStep(Panel1, 8 * i - 220);
+    } else {
+        for (int n = 13; n >= 0; --n)
+            SlideStep(Panel1, 16 * n - 220);
+    }
+}
+
+void TForm1::UpdatePanelHeight()
+{
+    const int height = 150 + 14 * static_cast<int>(Groups.size());
+    Panel1->resize(Panel1->width(), height);
+    for (const auto &[control, top] : FBottomAnchored)
+        control->move(control->x(), top + height - 173);
+}
+
+void TForm1::BitBtn4Click()
+{
+    bool isNumber = false;
+    int limit = lPlayers->text().toInt(&isNumber);
+    if (!isNumber)
+        limit = 0;
+    if (static_cast<int>(Groups.size()) >= limit)
+        return;
+    const int n = static_cast<int>(Groups.size()) + 1;
+    TGroupRow row;
+    row.Caption = new QLabel(QStringLiteral("#%1 :").arg(n), Panel1);
+    row.Caption->setObjectName(QStringLiteral("GroupCaption%1").arg(n));
+    row.Caption->move(5, 14 * n + 50);
+    row.Caption->resize(30, 14);
+    SetTextColor(row.Caption, PlainCaption);
+    row.Names = new QLineEdit(Panel1);
+    row.Names->setObjectName(QStringLiteral("GroupNames%1").arg(n));
+    row.Names->setGeometry(35, row.Caption->y(), 165, 14);
+    row.Names->setFrame(false);
+    QPalette palette = row.Names->palette();
+    palette.setColor(QPalette::Base, Panel1->palette().color(QPalette::Window));
+    palette.setColor(QPalette::Text, GroupText);
+    row.Names->setPalette(palette);
+    row.Names->setProperty("tag", n - 1);
+    row.Names->setAccessibleName(QStringLiteral("Group %1").arg(n));
+    row.Names->installEventFilter(this);
+    row.Caption->show();
+    row.Names->show();
+    Groups.push_back(row);
+    row.Names->setFocus();
+    // The focus event reaches GroupNamesEnter only in an active window; the
+    // new group becomes the active one either way.
+    GroupNamesEnter(n - 1);
+    UpdatePanelHeight();
+}
+
+void TForm1::BitBtn6Click()
+{
+    if (Groups.empty())
+        throw EZorvane(TMsg::NothingToDelete);
+    if (!FDialogs.Confirm(this, LoadStr(TMsg::DeleteLastGroup)))
+        return;
+    TGroupRow row = Groups.back();
+    Groups.pop_back();
+    delete row.Caption;
+    delete row.Names;
+    UpdatePanelHeight();
+    ActiveGroup = -1;
+    ResetGroupColors();
+}
+
+void TForm1::BitBtn5Click()
+{
+    if (ActiveGroup < 0 || ActiveGroup >= static_cast<int32_t>(Groups.size()))
+        return;
+    QLineEdit *names = Groups[ActiveGroup].Names;
+    names->setText(AppendName(names->text(), ComboBox2->currentText()));
+    ComboBox2->clearEditText();
+}
+
+void TForm1::GroupNamesEnter(int Tag)
+{
+    ResetGroupColors();
+    ActiveGroup = Tag;
+    if (Tag >= 0 && Tag < static_cast<int>(Groups.size()))
+        SetTextColor(Groups[Tag].Caption, ActiveCaption);
+}
+
+void TForm1::PaintBox1Click()
+{
+    PickDone = true;
+    if (ChangeMode && ActiveGroup >= 0 && ActiveGroup < static_cast<int32_t>(Groups.size())) {
+        QLineEdit *names = Groups[ActiveGroup].Names;
+        names->setText(AppendName(names->text(), Map.HoverName));
+    }
+}
+
+bool TForm1::eventFilter(QObject *Watched, QEvent *Event)
+{
+    if (Event->type() == QEvent::FocusIn) {
+        const QVariant tag = Watched->property("tag");
+        if (tag.isValid())
+            Guard([&] { GroupNamesEnter(tag.toInt()); });
+    } else if (Event->type() == QEvent::MouseButtonDblClick && Watched == ComboBox2->lineEdit()) {
+        Guard([this] { BitBtn5Click(); });
+    }
+    return QWidget::eventFilter(Watched, Event);
+}
+
+void TForm1::FillNameList()
+{
+    ComboBox2->setUpdatesEnabled(false);
+    struct TRedraw {
+        QWidget *List;
+        ~TRedraw() { List->setUpdatesEnabled(true); }
+    } redraw{ComboBox2};
+    ComboBox2->clear();
+    ComboBox2->clearEditText();
+    QStringList names;
+    names.reserve(static_cast<qsizetype>(Map.StarPoints.size()));
+    for (const TStarRec &star : Map.StarPoints)
+        names << NameById(star.NameId);
+    // The list keeps itself sorted, letter case ignored.
+    std::stable_sort(names.begin(), names.end(),
+                     [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    ComboBox2->addItems(names);
+    ComboBox2->clearEditText();
+    StaticText1->setText(LoadStr(TMsg::StarsCount) + QString::number(Map.StarPoints.size()));
+}
+
+void TForm1::SetEntryMode()
+{
+    Label11->setText(LoadStr(TMsg::EntryModeHint));
+    for (const TGroupRow &row : Groups)
+        row.Names->setReadOnly(false);
+    for (QWidget *control : std::initializer_list<QWidget *>{ComboBox2, BitBtn6, BitBtn4, BitBtn5, BitBtn3})
+        control->setEnabled(true);
+    BitBtn3->show();
+    Label12->clear();
+}
+
+void TForm1::SetPickMode()
+{
+    Label11->setText(LoadStr(TMsg::PickModeHint));
+    for (const TGroupRow &row : Groups)
+        row.Names->setReadOnly(true);
+    for (QWidget *control : std::initializer_list<QWidget *>{ComboBox2, BitBtn6, BitBtn4, BitBtn5, BitBtn3})
+        control->setEnabled(false);
+    BitBtn3->hide();
+    Label12->clear();
+}
+
+void TForm1::ResetGroupColors()
+{
+    for (const TGroupRow &row : Groups)
+        SetTextColor(row.Caption, PlainCaption);
+}
+
+void TForm1::ClearGroups()
+{
+    for (const TGroupRow &row : Groups) {
+        delete row.Caption;
+        delete row.Names;
+    }
+    Groups.clear();
+    ActiveGroup = -1;
+}
+
+bool TForm1::IsKnownName(const QString &Name) const
+{
+    for (int i = 0; i < ComboBox2->count(); ++i)
+        if (SameName(ComboBox2->itemText(i), Name))
+            return true;
+    return false;
+}
+
+// ---- relocation ------------------------------------------------------------
+
+void TForm1::ValidateGroup(const QString &Text, int Number) const
+{
+    for (const QString &name : SplitNames(Text))
+        if (!IsKnownName(name))
+            throw EZorvane(TMsg::UnknownStarName, {Number});
+}
+
+int32_t TForm1::FindStarIndex(const QString &Name) const
+{
+    const int32_t id = IdByName(Name);
+    if (id < 0)
+        return -1;
+    const auto &stars = Map.StarPoints;
+    for (size_t i = 0; i < stars.size(); ++i)
+        if (stars[i].NameId == static_cast<uint32_t>(id))
+            return static_cast<int32_t>(i);
+    return -1;
+}
+
+bool TForm1::WaitForPick()
+{
+    // The flags are tested after each batch of window messages. Between
+    // batches the loop sleeps until the next message instead of spinning, so
+    // a user thinking about where to put a planet costs no processor time;
+    // this timer (and Timer1) wakes it at least every 100 ms for the pulse.
+    QTimer wake;
+    wake.start(PickWaitSliceMs);
+    uint8_t intensity = 100;
+    QElapsedTimer pulse;
+    pulse.start();
+    for (;;) {
+        if (pulse.elapsed() > 500) {
+            pulse.restart();
+            intensity = static_cast<uint8_t>(intensity + 10);
+            if (intensity < 100)
+                intensity = 100;
+            QCoreApplication::processEvents();
+            QPalette palette = Label12->palette();
+            palette.setColor(QPalette::WindowText, QColor(0, 0, intensity));
+            Label12->setPalette(palette);
+        } else {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+        if (StopRequested)
+            return false;
+        if (PickDone)
+            return true;
+    }
+}
+
+void TForm1::FinishRelocation(std::unique_ptr<TStarsXY> &Universe)
+{
+    Universe.reset();
+    SlidePanel();
+    Map.BandMinX = -1;
+    Map.BandMaxX = -1;
+    RepaintMap();
+}
+
+void TForm1::BitBtn3Click()
+{
+    StopRequested = false;
+    for (size_t i = 0; i < Groups.size(); ++i)
+        ValidateGroup(Groups[i].Names->text(), static_cast<int>(i) + 1);
+    SetPickMode();
+    ChangeMode = false;
+
+    // From here every way out passes through FinishRelocation, before any
+    // message is shown.
+    std::unique_ptr<TStarsXY> universe;
+    try {
+        Relocate(universe);
+    } catch (...) {
+        FinishRelocation(universe);
+        throw;
+    }
+    FinishRelocation(universe);
+}
+
+void TForm1::Relocate(std::unique_ptr<TStarsXY> &Universe)
+{
+    for (size_t j = 0; j < Groups.size(); ++j) {
+        const QStringList names = SplitNames(Groups[j].Names->text());
+        ResetGroupColors();
+        SetTextColor(Groups[j].Caption, ActiveCaption);
+        for (const QString &name : names) {
+            Universe.reset();
+            const QString path = StaticXY->text();
+            try {
+                Universe = std::make_unique<TStarsXY>(path);
+            } catch (const EZorvane &) {
+                return; // quietly: the file went away or went bad
+            }
+            const int32_t k = FindStarIndex(name);
+            Map.BandMinX = static_cast<int32_t>(Universe->GetStar(k - 1).X);
+            Map.BandMaxX = static_cast<int32_t>(Universe->GetStar(k + 1).X);
+            RepaintMap();
+            Label12->setText(FormatStr(TMsg::SelectCoordinates, {name, static_cast<long long>(j) + 1}));
+            ActiveGroup = static_cast<int32_t>(j);
+            PickDone = false;
+            if (!WaitForPick())
+                return; // stopped: the pending planet stays where it is
+            Universe->SetStar(k, Map.PickPos.x(), Map.PickPos.y(), -1, false);
+            Universe->SaveToFile(path, false);
+            RepaintMap();
+            if (j >= Groups.size())
+                return; // the groups were cleared while waiting
+        }
+    }
+}
