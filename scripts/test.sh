@@ -20,3 +20,6 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
   ctest --test-dir build/sanitize -j "$jobs" --output-on-failure
+
+echo "== a short fuzzing run =="
+scripts/fuzz.sh 20
