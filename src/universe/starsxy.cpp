@@ -101,6 +101,8 @@ constexpr qint64 MaxImageSize = 20 + 1023 + 4 * 65535 + 3 + 4;
 
 QByteArray ReadWholeFile(const QString &FileName)
 {
+    if (FileName.isEmpty())
+        throw EZorvane(TMsg::CannotOpenFile, {FileName, QStringLiteral("No file name given")});
     const QFileInfo info(FileName);
     // Only ordinary files: a FIFO or a device would block or never end.
     if (info.exists() && !info.isFile())
