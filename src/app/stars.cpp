@@ -173,6 +173,10 @@ void TForm1::BuildWindow()
     PaintBox1->raise();
 
     StaticText2 = Make<QLabel>(this, "StaticText2", 212, 376, 241, 17);
+    // The pointer report is long: a narrower face keeps it inside the box.
+    QFont report = font();
+    report.setStretch(QFont::Condensed);
+    StaticText2->setFont(report);
     StaticText2->setFrameShape(QFrame::Panel);
     StaticText2->setFrameShadow(QFrame::Sunken);
     SpeedButton6 = Flat(this, "SpeedButton6", 456, 376, 37, 17);
