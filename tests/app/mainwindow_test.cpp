@@ -1,0 +1,717 @@
+// The main window as the user meets it: its controls, opening a universe
+// file, the map inside the window with pointer, blink and marks, the error
+// box and closing. Everything runs offscreen with the dialogs answered by
+// the test.
+#include "stars.h"
+
+#include "comments.h"
+#include "fakedialogs.h"
+#include "help.h"
+#include "map/mapfixture.h"
+#include "paintbox.h"
+#include "random.h"
+#include "starmap.h"
+#include "testsupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace {
+
+const QRgb White = qRgb(255, 255, 255);
+const QRgb Black = qRgb(0, 0, 0);
+const QRgb PureBlue = qRgb(0, 0, 255);
+const QRgb Green = qRgb(0, 128, 0);  // 0x008000
+const QRgb Silver = qRgb(192, 192, 192); // 0xC0C0C0
+
+// A program directory with one template, so showing the window raises no
+// message, and the window on it.
+struct TWindow {
+    TScratch Scratch;
+    TFakeDialogs Dialogs;
+    std::unique_ptr<TForm1> Form;
+
+    TWindow()
+    {
+        QImage plain(16, 40, QImage::Format_RGB32);
+        plain.fill(White);
+        EXPECT_TRUE(plain.save(Scratch.Path("plain.bmp"), "BMP"));
+        Form = std::make_unique<TForm1>(Scratch.Dir(), Dialogs);
+    }
+
+    TForm1 &F() { return *Form; }
+
+    void Show()
+    {
+        Form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+        Settle();
+    }
+
+    // Lets every pending update and timer of zero delay run.
+    static void Settle()
+    {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    // "Open" with the dialog answering Path (cancel when empty).
+    void Open(const QString &Path)
+    {
+        if (!Path.isEmpty())
+            Dialogs.OpenPaths.push_back(Path);
+        Form->SpeedButton3->click();
+        Settle();
+    }
+
+    // The map area of the window as it is drawn now (this paints it anew).
+    QImage MapArea() { return Form->grab(Form->PaintBox1->geometry()).toImage().convertToFormat(QImage::Format_RGB32); }
+
+    // What the screen shows of the map, without painting anything anew.
+    QImage OnScreen()
+    {
+        const QPoint at = Form->PaintBox1->mapTo(Form.get(), QPoint(0, 0));
+        return Form->screen()
+            ->grabWindow(Form->winId(), at.x(), at.y(), MapWidth, MapHeight)
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
+};
+
+void SendMouse(QWidget *Target, QEvent::Type Type, QPoint At, Qt::MouseButton Button = Qt::NoButton,
+               Qt::KeyboardModifiers Modifiers = Qt::NoModifier)
+{
+    const Qt::MouseButtons held =
+        Type == QEvent::MouseButtonPress ? Qt::MouseButtons(Button) : Qt::MouseButtons();
+    QMouseEvent event(Type, QPointF(At), Target->mapToGlobal(QPointF(At)), Button, held, Modifiers);
+    QApplication::sendEvent(Target, &event);
+}
+
+void MoveTo(TForm1 &Form, QPoint At) { SendMouse(Form.PaintBox1, QEvent::MouseMove, At); }
+
+void RightClick(TForm1 &Form, QPoint At, Qt::KeyboardModifiers Modifiers = Qt::NoModifier)
+{
+    SendMouse(Form.PaintBox1, QEvent::MouseButtonPress, At, Qt::RightButton, Modifiers);
+    SendMouse(Form.PaintBox1, QEvent::MouseButtonRelease, At, Qt::RightButton, Modifiers);
+}
+
+QImage RGB32(const QImage &Image) { return Image.convertToFormat(QImage::Format_RGB32); }
+
+uint32_t SeedAfter(uint32_t Seed, int Steps)
+{
+    TRandom r;
+    r.Seed = Seed;
+    for (int i = 0; i < Steps; ++i)
+        r.NextSeed();
+    return r.Seed;
+}
+
+} // namespace
+
+// ---- the controls ------------------------------------------------------------
+
+TEST(MainWindow, ControlsOfTheLayout)
+{
+    struct TControl {
+        const char *Name;
+        const char *Kind;                 // the Qt class
+        const char *Parent;               // object name of the parent
+        QRect Geometry;                   // an empty size: only the position is laid down
+        std::optional<QString> Text = {}; // caption (title for groups)
+        std::optional<QString> Hint = {};
+        std::optional<QString> After = {}; // the label in front of the control
+        bool Enabled = true;
+        bool Shown = true;
+    };
+    auto at = [](int x, int y) { return QRect(x, y, 0, 0); };
+    const std::vector<TControl> controls = {
+        {"GroupBox1", "QGroupBox", "Form1", {4, 0, 193, 177}, "Template selection"},
+        {"Image1", "QLabel", "GroupBox1", {40, 24, 113, 113}},
+        {"SpeedButton1", "QToolButton", "GroupBox1", {16, 24, 25, 113}},
+        {"SpeedButton2", "QToolButton", "GroupBox1", {152, 24, 25, 113}},
+        {"ComboBox1", "QComboBox", "GroupBox1", {60, 144, 113, 21}, {}, {}, "File :"},
+        {"GroupBox2", "QGroupBox", "Form1", {216, 8, 277, 125}, "XY-file selection"},
+        {"StaticXY", "QLabel", "GroupBox2", {14, 26, 232, 17}, ""},
+        {"SpeedButton3", "QToolButton", "GroupBox2", {248, 24, 21, 21}},
+        {"lSize", "QLabel", "GroupBox2", at(124, 52), "", {}, "Universe size :"},
+        {"lStars", "QLabel", "GroupBox2", at(124, 76), "", {}, "Stars count :"},
+        {"lPlayers", "QLabel", "GroupBox2", at(124, 100), "", {}, "Players count :"},
+        {"Chv", "QSpinBox", "Form1", {108, 192, 93, 22}, {}, {}, "Sensitivity :"},
+        {"FreeSp", "QCheckBox", "Form1", {16, 220, 109, 17}, "Free space mode :"},
+        {"FreeSpaceRng", "QSpinBox", "Form1", {128, 216, 73, 22}},
+        {"MinD", "QSpinBox", "Form1", {108, 240, 93, 22}, {}, {}, "Min. stars distance :"},
+        {"SizeSel", "QComboBox", "Form1", {108, 264, 93, 21}, {}, {}, "Universe size :"},
+        {"MaxC", "QCheckBox", "Form1", {16, 290, 125, 17}, "Maximize search"},
+        {"Conf", "QToolButton", "Form1", {144, 288, 59, 21}, "Comments"},
+        {"BitBtn1", "QPushButton", "Form1", {8, 320, 73, 37}, "Change...", {}, {}, false},
+        {"BitBtn2", "QPushButton", "Form1", {96, 320, 105, 37}, "Generate !"},
+        {"Progr", "QProgressBar", "Form1", {100, 348, 97, 5}, {}, {}, {}, true, false},
+        {"SpeedButton5", "QToolButton", "Form1", {4, 372, 23, 22}, {}, "Help"},
+        {"PaintBox1", "TPaintBox", "Form1", {216, 141, 273, 228}},
+        {"Label10", "QLabel", "Form1", at(308, 232), "Select XY-file first"},
+        {"StaticText2", "QLabel", "Form1", {212, 376, 241, 17}, ""},
+        {"SpeedButton6", "QToolButton", "Form1", {456, 376, 37, 17}, "Clear", "Remove all marks"},
+        {"Panel1", "QFrame", "Form1", {-202, 0, 209, 173}, {}, {}, {}, true, false},
+        {"StarsBuf", "QListWidget", "Form1", {408, 340, 81, 21}, {}, {}, {}, true, false},
+        {"Label6", "QLabel", "Form1", at(180, 384), "final"},
+    };
+
+    TWindow w;
+    TForm1 &form = w.F();
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Stars! - Zorvane v 1.3"));
+    EXPECT_EQ(form.size(), QSize(499, 398));
+    EXPECT_EQ(form.minimumSize(), QSize(499, 398));
+    EXPECT_EQ(form.maximumSize(), QSize(499, 398));
+
+    for (const TControl &c : controls) {
+        SCOPED_TRACE(c.Name);
+        auto *widget = form.findChild<QWidget *>(QLatin1String(c.Name));
+        ASSERT_NE(widget, nullptr);
+        EXPECT_STREQ(widget->metaObject()->className(), c.Kind);
+        ASSERT_NE(widget->parentWidget(), nullptr);
+        EXPECT_EQ(widget->parentWidget()->objectName(), QLatin1String(c.Parent));
+        if (c.Geometry.size().isEmpty())
+            EXPECT_EQ(widget->pos(), c.Geometry.topLeft());
+        else
+            EXPECT_EQ(widget->geometry(), c.Geometry);
+        if (c.Text) {
+            QString text;
+            if (auto *group = qobject_cast<QGroupBox *>(widget))
+                text = group->title();
+            else if (auto *label = qobject_cast<QLabel *>(widget))
+                text = label->text();
+            else if (auto *button = qobject_cast<QAbstractButton *>(widget))
+                text = button->text();
+            EXPECT_EQ(text, *c.Text);
+        }
+        if (c.Hint)
+            EXPECT_EQ(widget->toolTip(), *c.Hint);
+        if (c.After) {
+            // A label with this text in the same parent, ending left of the
+            // control, on its line.
+            bool found = false;
+            for (auto *label : widget->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
+                if (label->text() != *c.After)
+                    continue;
+                const QRect g = label->geometry();
+                if (g.right() < widget->x() && g.bottom() >= widget->y() && g.top() <= widget->geometry().bottom())
+                    found = true;
+            }
+            EXPECT_TRUE(found) << "label " << c.After->toStdString() << " DBG " << [&]{ std::string r; for (auto *l : widget->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) if (l->text()==*c.After) r += std::to_string(l->x())+","+std::to_string(l->width())+" adv="+std::to_string(l->fontMetrics().horizontalAdvance(l->text())); return r; }();
+        }
+        if (c.Text) std::cerr << "HINT " << c.Name << " " << widget->sizeHint().width() << "x" << widget->sizeHint().height() << " vs " << widget->width() << "\n";
+        EXPECT_EQ(widget->isEnabled(), c.Enabled);
+        EXPECT_EQ(!widget->isHidden(), c.Shown);
+    }
+
+    struct TRange {
+        QSpinBox *Spin;
+        int Min, Max, Value;
+    };
+    for (const TRange &r : {TRange{form.Chv, 1, 2000, 25}, TRange{form.FreeSpaceRng, 0, 255, 235},
+                            TRange{form.MinD, 3, 40, 3}}) {
+        SCOPED_TRACE(r.Spin->objectName().toStdString());
+        EXPECT_EQ(r.Spin->minimum(), r.Min);
+        EXPECT_EQ(r.Spin->maximum(), r.Max);
+        EXPECT_EQ(r.Spin->value(), r.Value);
+    }
+    QStringList sizes;
+    for (int i = 0; i < form.SizeSel->count(); ++i)
+        sizes << form.SizeSel->itemText(i);
+    EXPECT_EQ(sizes, QStringList({"Tiny", "Small", "Medium", "Large", "Huge"}));
+    EXPECT_FALSE(form.SizeSel->isEditable());
+    EXPECT_FALSE(form.ComboBox1->isEditable());
+    EXPECT_FALSE(form.FreeSp->isChecked());
+    EXPECT_TRUE(form.MaxC->isChecked());
+    EXPECT_TRUE(form.Image1->hasScaledContents());
+    EXPECT_EQ(form.SpeedButton1->arrowType(), Qt::LeftArrow);
+    EXPECT_EQ(form.SpeedButton2->arrowType(), Qt::RightArrow);
+    EXPECT_FALSE(form.SpeedButton3->icon().isNull());
+    EXPECT_FALSE(form.BitBtn2->icon().isNull());
+    EXPECT_EQ(form.Timer1->objectName(), QStringLiteral("Timer1"));
+    EXPECT_EQ(form.Timer1->interval(), 100);
+    EXPECT_TRUE(form.Timer1->isActive());
+    // The caption under the map lies beneath the paint surface.
+    EXPECT_TRUE(form.PaintBox1->geometry().contains(form.Label10->geometry()));
+    const QList<QWidget *> order = form.findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    EXPECT_LT(order.indexOf(form.Label10), order.indexOf(form.PaintBox1)) << "PaintBox1 is stacked above Label10";
+
+    // State of a new window.
+    EXPECT_TRUE(form.Groups.empty());
+    EXPECT_EQ(form.ActiveGroup, -1);
+    EXPECT_FALSE(form.StopRequested);
+    EXPECT_EQ(form.Map.HilitePixel.x(), -1);
+    EXPECT_TRUE(form.Map.HoverName.isEmpty());
+    EXPECT_TRUE(form.Map.StarPoints.empty());
+    EXPECT_TRUE(form.Map.Marks.empty());
+    EXPECT_EQ(form.Map.BandMinX, -1);
+    EXPECT_EQ(form.Map.BandMaxX, -1);
+    EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
+}
+
+// ---- opening a universe file -------------------------------------------------
+
+TEST(MainWindow, OpeningEachRealFile)
+{
+    // lSize, lStars, lPlayers and the size class of each game-written file.
+    struct TFacts {
+        const char *File;
+        QString Size;
+        QString Stars;
+        QString Players;
+        int SizeIndex;
+    };
+    const std::vector<TFacts> cases = {
+        {"tiny-32planets-2players.xy", "389x356 l.y [Tiny]", "32", "2", 0},
+        {"small-128planets-1player.xy", "790x774 l.y [Small]", "128", "1", 1},
+        {"small-128planets-3players.xy", "786x771 l.y [Small]", "128", "3", 1},
+        {"large-640planets-2players.xy", "1579x1573 l.y [Large]", "640", "2", 3},
+    };
+    ASSERT_EQ(cases.size(), RealXYFiles().size());
+    for (const TFacts &c : cases) {
+        SCOPED_TRACE(c.File);
+        TWindow w;
+        TForm1 &form = w.F();
+        w.Show();
+        const QString path = w.Scratch.CopyReal(QLatin1String(c.File));
+        form.SizeSel->setCurrentIndex(4 - c.SizeIndex); // anything else
+        w.Open(path);
+
+        EXPECT_EQ(w.Dialogs.LastOpenDir, w.Scratch.Dir());
+        EXPECT_FALSE(w.Dialogs.LastOpenDir.endsWith(u'/'));
+        EXPECT_EQ(w.Dialogs.LastFilter, QStringLiteral("Universe files|*.xy"));
+        EXPECT_EQ(form.StaticXY->text(), path);
+        EXPECT_EQ(form.lSize->text(), c.Size);
+        EXPECT_EQ(form.lStars->text(), c.Stars);
+        EXPECT_EQ(form.lPlayers->text(), c.Players);
+        EXPECT_EQ(form.SizeSel->currentIndex(), c.SizeIndex);
+        EXPECT_TRUE(form.BitBtn1->isEnabled());
+        EXPECT_EQ(form.Map.StarPoints.size(), static_cast<size_t>(c.Stars.toInt()));
+        EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
+
+        // The pointer at the map's top-left pixel lies one light year inside
+        // the top-left corner of the view.
+        MoveTo(form, {0, 0});
+        const QString expected = QStringLiteral("Abs: [%1:%2]     Star: ")
+                                     .arg(form.Map.ViewRect.Left + 1)
+                                     .arg(form.Map.ViewRect.Top + 1);
+        EXPECT_TRUE(form.StaticText2->text().startsWith(expected)) << form.StaticText2->text().toStdString();
+        EXPECT_TRUE(form.StaticText2->text().endsWith(QStringLiteral(" ->") + QString::number(form.Map.HoverIndex)));
+        EXPECT_EQ(form.Map.ViewRect.Right - form.Map.ViewRect.Left,
+                  c.Size.section(u'x', 0, 0).toInt());
+        // Opening changes nothing on disk.
+        EXPECT_EQ(ReadBytes(path), ReadBytes(RealXYPath(QLatin1String(c.File))));
+    }
+}
+
+TEST(MainWindow, CancelKeepsEverythingAndAnotherFileClearsTheGroups)
+{
+    TWindow w;
+    TForm1 &form = w.F();
+    w.Show();
+    const QString first = w.Scratch.CopyReal("small-128planets-3players.xy");
+    const QString second = w.Scratch.CopyReal("tiny-32planets-2players.xy");
+    w.Open(first);
+
+    // Two groups on the Stars moving panel, which is then closed again.
+    form.BitBtn1->click();
+    ASSERT_TRUE(form.Panel1->isVisible());
+    form.BitBtn4->click();
+    form.BitBtn4->click();
+    ASSERT_EQ(form.Groups.size(), 2u);
+    form.Groups[0].Names->setText(QStringLiteral("Bonn"));
+    form.SpeedButton4->click();
+    ASSERT_LE(form.Panel1->geometry().right(), 0) << "the panel slid back out of the window";
+    ASSERT_TRUE(form.SpeedButton3->isEnabled());
+
+    const QImage picture = form.Map.Image.copy();
+    const auto stars = form.Map.StarPoints;
+    const QString size = form.lSize->text();
+    QSignalSpy paints(form.PaintBox1, &TPaintBox::Paint);
+
+    w.Open(QString()); // cancelled
+    EXPECT_EQ(w.Dialogs.LastOpenDir, w.Scratch.Dir());
+    EXPECT_EQ(form.StaticXY->text(), first);
+    ASSERT_EQ(form.Groups.size(), 2u);
+    EXPECT_EQ(form.Groups[0].Names->text(), QStringLiteral("Bonn"));
+    EXPECT_NE(form.findChild<QLineEdit *>(QStringLiteral("GroupNames2")), nullptr);
+    EXPECT_EQ(form.Map.Image, picture);
+    EXPECT_EQ(form.Map.StarPoints, stars);
+    EXPECT_EQ(form.lSize->text(), size);
+    EXPECT_EQ(paints.count(), 0);
+
+    w.Open(second);
+    EXPECT_EQ(form.StaticXY->text(), second);
+    EXPECT_TRUE(form.Groups.empty());
+    EXPECT_EQ(form.ActiveGroup, -1);
+    EXPECT_EQ(form.findChild<QLineEdit *>(QStringLiteral("GroupNames1")), nullptr) << "the rows are freed";
+    EXPECT_EQ(form.findChild<QLabel *>(QStringLiteral("GroupCaption1")), nullptr);
+    EXPECT_EQ(form.lPlayers->text(), QStringLiteral("2"));
+    EXPECT_EQ(form.Map.StarPoints.size(), 32u);
+    EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
+}
+
+// A file that is not a universe opens without a message; the labels keep
+// what they showed and "Change..." is enabled all the same.
+TEST(MainWindow, UnreadableFileOpensQuietly)
+{
+    struct TBad {
+        const char *Name;
+        std::function<QString(TScratch &)> Make;
+    };
+    const std::vector<TBad> cases = {
+        {"missing", [](TScratch &s) { return s.Path("gone.xy"); }},
+        {"empty", [](TScratch &s) { WriteBytes(s.Path("empty.xy"), {}); return s.Path("empty.xy"); }},
+        {"text", [](TScratch &s) {
+             WriteBytes(s.Path("text.xy"), QByteArray("this is no universe at all\n"));
+             return s.Path("text.xy");
+         }},
+        {"truncated", [](TScratch &s) {
+             WriteBytes(s.Path("cut.xy"), ReadBytes(RealXYPath("tiny-32planets-2players.xy")).left(60));
+             return s.Path("cut.xy");
+         }},
+        {"folder", [](TScratch &s) {
+             QDir(s.Dir()).mkdir("dir.xy");
+             return s.Path("dir.xy");
+         }},
+    };
+    for (const TBad &c : cases) {
+        SCOPED_TRACE(c.Name);
+        // As the first file: the labels stay empty.
+        {
+            TWindow w;
+            w.Show();
+            const QString bad = c.Make(w.Scratch);
+            w.Open(bad);
+            EXPECT_EQ(w.F().StaticXY->text(), bad);
+            EXPECT_TRUE(w.F().BitBtn1->isEnabled());
+            EXPECT_EQ(w.F().lSize->text(), QString());
+            EXPECT_EQ(w.F().lStars->text(), QString());
+            EXPECT_EQ(w.F().lPlayers->text(), QString());
+            EXPECT_TRUE(w.F().Map.StarPoints.empty());
+            EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
+        }
+        // After a good file: its labels and size class stay.
+        TWindow w;
+        TForm1 &form = w.F();
+        w.Show();
+        w.Open(w.Scratch.CopyReal("small-128planets-1player.xy"));
+        const QString bad = c.Make(w.Scratch);
+        form.BitBtn1->setEnabled(false);
+        w.Open(bad);
+        EXPECT_EQ(form.StaticXY->text(), bad);
+        EXPECT_TRUE(form.BitBtn1->isEnabled());
+        EXPECT_EQ(form.lSize->text(), QStringLiteral("790x774 l.y [Small]"));
+        EXPECT_EQ(form.lStars->text(), QStringLiteral("128"));
+        EXPECT_EQ(form.lPlayers->text(), QStringLiteral("1"));
+        EXPECT_EQ(form.SizeSel->currentIndex(), 1);
+        EXPECT_EQ(form.Map.StarPoints.size(), 128u) << "the stars of the last good paint stay";
+        EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
+    }
+}
+
+// ---- the map in the window ---------------------------------------------------
+
+// The unit universe of the map tests: one pixel per light year, star i at
+// pixel (X - 1000, Y - 1000).
+TEST(MainWindow, MapShowsTheStars)
+{
+    TWindow w;
+    TForm1 &form = w.F();
+    w.Show();
+    const QImage empty = w.MapArea();
+    w.Open(WriteUniverse(w.Scratch, "unit.xy", UnitStars()));
+    EXPECT_EQ(form.lSize->text(), QStringLiteral("273x228 l.y [Tiny]"));
+
+    const QImage shown = RGB32(form.PaintBox1->grab().toImage());
+    ASSERT_EQ(shown.size(), QSize(273, 228));
+    EXPECT_EQ(shown, RGB32(form.Map.Image));
+    for (QPoint star : {QPoint(0, 0), QPoint(10, 128), QPoint(272, 78)}) {
+        SCOPED_TRACE(star.x());
+        EXPECT_EQ(shown.pixel(star), White);
+    }
+    EXPECT_EQ(shown.pixel(20, 228 - 1), Black);
+    EXPECT_EQ(shown.pixel(1, 1), Black);
+    // The picture covers the caption beneath it completely.
+    EXPECT_EQ(w.MapArea(), shown);
+    EXPECT_NE(empty, shown);
+    // What the screen shows.
+    EXPECT_EQ(w.OnScreen(), shown);
+}
+
+TEST(MainWindow, PointerHighlightsAndBlinks)
+{
+    TWindow w;
+    TForm1 &form = w.F();
+    w.Show();
+    w.Open(WriteUniverse(w.Scratch, "unit.xy", UnitStars()));
+    ASSERT_EQ(form.Map.HilitePixel.x(), -1);
+    ResetBlink();
+    const uint32_t seed = 20240531;
+    ProgramRandom().Seed = seed;
+
+    MoveTo(form, {0, 0});
+    EXPECT_EQ(form.StaticText2->text(), QStringLiteral("Abs: [1001:1001]     Star: 007 [1000:1000] ->0"));
+    EXPECT_EQ(form.Map.HilitePixel, QPoint(0, 0));
+    EXPECT_EQ(form.Map.Image.pixel(0, 0), PureBlue);
+    EXPECT_EQ(form.PaintBox1->cursor().shape(), Qt::ArrowCursor);
+    w.Settle();
+    EXPECT_EQ(w.OnScreen().pixel(0, 0), PureBlue) << "the pixel reaches the screen without a repaint";
+    EXPECT_EQ(ProgramRandom().Seed, seed) << "a move draws nothing";
+
+    // The next star: the old one turns white again.
+    MoveTo(form, {11, 126});
+    EXPECT_EQ(form.StaticText2->text(), QStringLiteral("Abs: [1012:1127]     Star: A'po [1010:1128] ->1"));
+    EXPECT_EQ(form.Map.HoverName, QStringLiteral("A'po"));
+    EXPECT_EQ(form.Map.Image.pixel(0, 0), White);
+    EXPECT_EQ(form.Map.Image.pixel(10, 128), PureBlue);
+    w.Settle();
+    const QImage screen = w.OnScreen();
+    EXPECT_EQ(screen.pixel(0, 0), White);
+    EXPECT_EQ(screen.pixel(10, 128), PureBlue);
+
+    // Timer1 makes it blink: the first tick takes two draws and shows red
+    // 150, green 150.
+    ASSERT_TRUE(form.Timer1->isActive());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ProgramRandom().Seed != seed; }, 2000));
+    EXPECT_EQ(ProgramRandom().Seed, SeedAfter(seed, 2));
+    EXPECT_EQ(form.Map.Image.pixel(10, 128), qRgb(150, 150, 0));
+    form.Timer1->stop();
+    w.Settle();
+    EXPECT_EQ(w.OnScreen().pixel(10, 128), qRgb(150, 150, 0));
+
+    // The second tick: each component climbs from 150 by the scaled draw,
+    // red first.
+    TRandom copy;
+    copy.Seed = ProgramRandom().Seed;
+    const int red = 150 + static_cast<int>(copy.RandomReal() * 25);
+    const int green = 150 + static_cast<int>(copy.RandomReal() * 25);
+    ASSERT_NE(red, green) << "pick a seed that tells red from green";
+    form.Timer1Timer();
+    EXPECT_EQ(form.Map.Image.pixel(10, 128), qRgb(red, green, 0));
+    w.Settle();
+    EXPECT_EQ(w.OnScreen().pixel(10, 128), qRgb(red, green, 0));
+
+    // A repaint draws the star white and ends the highlight: ticks draw
+    // nothing any more.
+    form.RepaintMap();
+    EXPECT_EQ(form.Map.HilitePixel.x(), -1);
+    EXPECT_EQ(form.Map.Image.pixel(10, 128), White);
+    const uint32_t after = ProgramRandom().Seed;
+    form.Timer1Timer();
+    EXPECT_EQ(ProgramRandom().Seed, after);
+    EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
+}
+
+TEST(MainWindow, PointerBeforeAnyFileShowsNothing)
+{
+    TWindow w;
+    TForm1 &form = w.F();
+    w.Show();
+    const QImage empty = w.MapArea();
+    MoveTo(form, {100, 100});
+    EXPECT_EQ(form.StaticText2->text(), QString());
+    EXPECT_EQ(form.PaintBox1->cursor().shape(), Qt::ArrowCursor);
+    RightClick(form, {100, 100});
+    EXPECT_TRUE(form.Map.Marks.empty()) << "no mark before a universe was drawn";
+    EXPECT_EQ(w.MapArea(), empty);
+    EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
+}
+
+TEST(MainWindow, MarksThroughTheWindow)
+{
+    TWindow w;
+    TForm1 &form = w.F();
+    w.Show();
+    w.Open(WriteUniverse(w.Scratch, "unit.xy", UnitStars()));
+    QSignalSpy paints(form.PaintBox1, &TPaintBox::Paint);
+    const QPoint spot(100, 50), other(200, 150);
+
+    struct TStep {
+        const char *What;
+        std::function<void()> Do;
+        size_t Count;          // length of Marks
+        QRgb AtSpot, AtOther;  // the shown pixels afterwards
+    };
+    const std::vector<TStep> steps = {
+        {"right click adds a green mark", [&] { RightClick(form, spot); }, 1, Green, Black},
+        {"left press touches no mark", [&] {
+             SendMouse(form.PaintBox1, QEvent::MouseButtonPress, other, Qt::LeftButton);
+             SendMouse(form.PaintBox1, QEvent::MouseButtonRelease, other, Qt::LeftButton);
+         }, 1, Green, Black},
+        {"shift with right click elsewhere adds", [&] { RightClick(form, other, Qt::ShiftModifier); }, 2, Green, Green},
+        {"right click on a mark recolours it", [&] { RightClick(form, spot + QPoint(7, 7)); }, 2, Silver, Green},
+        {"shift with right click removes", [&] { RightClick(form, spot, Qt::ShiftModifier); }, 2, Black, Green},
+        {"the spot again adds anew", [&] { RightClick(form, spot); }, 3, Green, Green},
+        {"Clear removes all", [&] { form.SpeedButton6->click(); }, 0, Black, Black},
+        {"Clear with no marks repaints", [&] { form.SpeedButton6->click(); }, 0, Black, Black},
+    };
+    int expectedPaints = 0;
+    for (const TStep &s : steps) {
+        SCOPED_TRACE(s.What);
+        const bool repaints = std::string(s.What) != "left press touches no mark";
+        s.Do();
+        if (repaints)
+            ++expectedPaints;
+        EXPECT_EQ(paints.count(), expectedPaints) << "one repaint per change";
+        EXPECT_EQ(form.Map.Marks.size(), s.Count);
+        w.Settle();
+        const QImage screen = w.OnScreen();
+        EXPECT_EQ(screen.pixel(spot), s.AtSpot);
+        EXPECT_EQ(screen.pixel(other), s.AtOther);
+        EXPECT_EQ(screen.pixel(0, 0), White) << "stars are drawn over everything";
+    }
+    ASSERT_EQ(form.Map.Marks.size(), 0u);
+    RightClick(form, spot);
+    ASSERT_EQ(form.Map.Marks.size(), 1u);
+    EXPECT_EQ(form.Map.Marks[0].X, spot.x());
+    EXPECT_EQ(form.Map.Marks[0].Y, spot.y());
+    EXPECT_EQ(form.Map.Marks[0].Color, 0x008000);
+    EXPECT_EQ(RGB32(form.PaintBox1->grab().toImage()).pixel(spot), QColor(0, 128, 0).rgb());
+    EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
+}
+
+// The file goes away after a paint: a repaint draws nothing, so the window
+// background and the caption beneath show, and the labels keep their texts;
+// pointer and marks go on with the stars of the last paint.
+TEST(MainWindow, FileVanishesAfterAPaint)
+{
+    TWindow w;
+    TForm1 &form = w.F();
+    w.Show();
+    const QImage empty = w.MapArea();
+    // The caption is visible in the empty map area.
+    const QRgb background = empty.pixel(0, 0);
+    int captionPixels = 0;
+    for (int y = 0; y < empty.height(); ++y)
+        for (int x = 0; x < empty.width(); ++x)
+            captionPixels += empty.pixel(x, y) != background;
+    EXPECT_GT(captionPixels, 20);
+
+    const QString path = WriteUniverse(w.Scratch, "unit.xy", UnitStars());
+    w.Open(path);
+    ASSERT_NE(w.MapArea(), empty);
+    const QString size = form.lSize->text();
+    ASSERT_TRUE(QFile::remove(path));
+
+    form.RepaintMap();
+    w.Settle();
+    EXPECT_EQ(w.MapArea(), empty);
+    EXPECT_EQ(w.OnScreen(), empty);
+    EXPECT_EQ(form.lSize->text(), size);
+    EXPECT_EQ(form.lStars->text(), QStringLiteral("4"));
+    EXPECT_EQ(form.StaticXY->text(), path);
+
+    MoveTo(form, {0, 0});
+    EXPECT_EQ(form.StaticText2->text(), QStringLiteral("Abs: [1001:1001]     Star: 007 [1000:1000] ->0"));
+    RightClick(form, {50, 50});
+    EXPECT_EQ(form.Map.Marks.size(), 1u);
+    w.Settle();
+    EXPECT_EQ(w.MapArea(), empty) << "the new mark has no picture to show in";
+    EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
+}
+
+// ---- the error box -----------------------------------------------------------
+
+TEST(MainWindow, FailureShowsOneErrorBox)
+{
+    struct TCase {
+        const char *What;
+        std::vector<TStarRec> Stars;
+        std::function<void(TWindow &)> Do;
+        QString Shown;
+    };
+    const std::vector<TStarRec> withUnnamed = {{1000, 1000, 0}, {1100, 1100, 999}, {1272, 1228, 5}};
+    const std::vector<TCase> cases = {
+        {"removing a group when there is none", UnitStars(),
+         [](TWindow &w) {
+             w.F().BitBtn1->click(); // the Stars moving panel
+             w.F().BitBtn6->click();
+         },
+         QStringLiteral("Nothing to delete.")},
+        {"a star without a name under the pointer", withUnnamed,
+         [](TWindow &w) { MoveTo(w.F(), {100, 100}); }, QStringLiteral("List index out of bounds (999)")},
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.What);
+        TWindow w;
+        TForm1 &form = w.F();
+        w.Show();
+        w.Open(WriteUniverse(w.Scratch, "u.xy", c.Stars));
+        MoveTo(form, {0, 0});
+        const QString status = form.StaticText2->text();
+        ASSERT_EQ(status, QStringLiteral("Abs: [1001:1001]     Star: 007 [1000:1000] ->0"));
+        c.Do(w);
+        w.Settle();
+        EXPECT_EQ(w.Dialogs.Errors, QStringList{c.Shown});
+        // The failing lookup came after the highlight: the star is blue, the
+        // status and the name stay.
+        EXPECT_EQ(form.StaticText2->text(), status);
+        EXPECT_EQ(form.Map.HoverName, QStringLiteral("007"));
+    }
+    // After the failing lookup the highlight had moved on.
+    TWindow w;
+    w.Show();
+    w.Open(WriteUniverse(w.Scratch, "u.xy", withUnnamed));
+    MoveTo(w.F(), {0, 0});
+    MoveTo(w.F(), {100, 100});
+    EXPECT_EQ(w.F().Map.HilitePixel, QPoint(100, 100));
+    EXPECT_EQ(w.F().Map.HoverIndex, 1);
+    EXPECT_EQ(w.F().Map.Image.pixel(100, 100), PureBlue);
+    EXPECT_EQ(w.F().Map.Image.pixel(0, 0), White);
+    EXPECT_EQ(w.Dialogs.Errors.size(), 1);
+}
+
+// ---- side windows and closing ------------------------------------------------
+
+TEST(MainWindow, HelpAndCommentsButtons)
+{
+    TWindow w;
+    TForm1 &form = w.F();
+    // Without side windows the buttons do nothing.
+    w.Show();
+    form.SpeedButton5->click();
+    form.Conf->click();
+
+    THelpForm help;
+    TFConf comments;
+    form.SetSideWindows(&help, &comments);
+    EXPECT_FALSE(help.isVisible());
+    form.SpeedButton5->click();
+    EXPECT_TRUE(help.isVisible());
+    EXPECT_FALSE(comments.isVisible());
+    form.Conf->click();
+    EXPECT_TRUE(comments.isVisible());
+    form.Conf->click(); // already shown: stays
+    EXPECT_TRUE(comments.isVisible());
+    EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
+}
+
+TEST(MainWindow, ClosingSetsStopRequested)
+{
+    TWindow w;
+    TForm1 &form = w.F();
+    w.Show();
+    ASSERT_FALSE(form.StopRequested);
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(form.StopRequested);
+    EXPECT_FALSE(form.isVisible());
+}

@@ -1,0 +1,276 @@
+// Zorvane as a user meets it: the built program in its own program
+// directory, on a private Xvfb display, driven only by pointer and keyboard
+// input through xdotool. The tests check the files the program writes.
+#include "mapgeometry.h"
+#include "planetnames.h"
+#include "starmap.h"
+#include "starsxy.h"
+#include "templatesettings.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+bool WaitUntil(const std::function<bool()> &Done, int Ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < Ms) {
+        if (Done())
+            return true;
+        QThread::msleep(50);
+    }
+    return Done();
+}
+
+class ZorvaneOnXvfb : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char *tool : {"Xvfb", "xdotool"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                GTEST_SKIP() << tool << " is not installed";
+        StartServer();
+        ASSERT_FALSE(FDisplay.isEmpty()) << "Xvfb did not start";
+        // The program's directory: the program, one sample template with its
+        // settings, and a copy of a real universe.
+        ASSERT_TRUE(QFile::copy(QStringLiteral(ZV_PROGRAM), Dir.Path(QStringLiteral("zorvane"))));
+        QFile::setPermissions(Dir.Path(QStringLiteral("zorvane")), QFile::ReadOwner | QFile::ExeOwner);
+        for (const char *name : {"spiral.bmp", "spiral.zv"})
+            ASSERT_TRUE(QFile::copy(QStringLiteral(ZV_TEMPLATES_DIR "/") + QLatin1String(name),
+                                    Dir.Path(QLatin1String(name))));
+        Universe = Dir.CopyReal(QStringLiteral("large-640planets-2players.xy"));
+    }
+
+    void TearDown() override
+    {
+        if (FProgram.state() != QProcess::NotRunning) {
+            FProgram.terminate();
+            if (!FProgram.waitForFinished(3000))
+                FProgram.kill();
+            FProgram.waitForFinished(3000);
+        }
+        if (FServer.state() != QProcess::NotRunning) {
+            FServer.terminate();
+            FServer.waitForFinished(3000);
+        }
+    }
+
+    void StartServer()
+    {
+        // -displayfd: the server picks a free display and tells us which.
+        FServer.setProcessChannelMode(QProcess::SeparateChannels);
+        FServer.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                               QStringLiteral("-screen"), QStringLiteral("0"),
+                                               QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                                               QStringLiteral("tcp")});
+        if (!FServer.waitForStarted(5000))
+            return;
+        QByteArray number;
+        WaitUntil([&] {
+            FServer.waitForReadyRead(100);
+            number += FServer.readAllStandardOutput();
+            return number.contains('\n');
+        }, 10000);
+        if (number.trimmed().isEmpty())
+            return;
+        FDisplay = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+    }
+
+    QProcessEnvironment Environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), FDisplay);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        return env;
+    }
+
+    QString Xdo(const QStringList &Args)
+    {
+        QProcess xdo;
+        xdo.setProcessEnvironment(Environment());
+        xdo.start(QStringLiteral("xdotool"), Args);
+        xdo.waitForFinished(15000);
+        return QString::fromUtf8(xdo.readAllStandardOutput()).trimmed();
+    }
+
+    void StartProgram()
+    {
+        FProgram.setProcessEnvironment(Environment());
+        FProgram.setWorkingDirectory(QDir::tempPath()); // not its own: it must find its directory itself
+        FProgram.start(Dir.Path(QStringLiteral("zorvane")), {});
+        ASSERT_TRUE(FProgram.waitForStarted(5000));
+        QString window;
+        WaitUntil([&] {
+            window = Xdo({QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^Stars! - Zorvane v 1.3$")});
+            return !window.isEmpty();
+        }, 20000);
+        ASSERT_FALSE(window.isEmpty()) << "the main window did not appear";
+        FWindow = window.split(u'\n').first();
+        const QStringList geometry =
+            Xdo({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), FWindow}).split(u'\n');
+        for (const QString &line : geometry) {
+            if (line.startsWith(QStringLiteral("X=")))
+                FOrigin.setX(line.mid(2).toInt());
+            if (line.startsWith(QStringLiteral("Y=")))
+                FOrigin.setY(line.mid(2).toInt());
+        }
+        QThread::msleep(500);
+    }
+
+    // A point of the main window's client area, in screen coordinates.
+    void MoveTo(int X, int Y)
+    {
+        Xdo({QStringLiteral("mousemove"), QString::number(FOrigin.x() + X), QString::number(FOrigin.y() + Y)});
+        QThread::msleep(120);
+    }
+    void ClickAt(int X, int Y)
+    {
+        MoveTo(X, Y);
+        Xdo({QStringLiteral("click"), QStringLiteral("1")});
+        QThread::msleep(250);
+    }
+    void Type(const QString &Text)
+    {
+        Xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("15"), Text});
+        QThread::msleep(200);
+    }
+    void Key(const QString &Name)
+    {
+        Xdo({QStringLiteral("key"), Name});
+        QThread::msleep(250);
+    }
+
+    // Folder button, then the file dialog: its file name field has the focus.
+    void OpenUniverse(const QString &Path)
+    {
+        ClickAt(216 + 248 + 10, 8 + 24 + 10);
+        QThread::msleep(1200);
+        Type(Path);
+        Key(QStringLiteral("Return"));
+        QThread::msleep(800);
+    }
+
+    bool WaitForChange(const QString &Path, const QByteArray &Before, int Ms = 30000)
+    {
+        return WaitUntil([&] { return ReadBytes(Path) != Before; }, Ms);
+    }
+
+    TScratch Dir;
+    QString Universe;
+
+private:
+    QProcess FServer, FProgram;
+    QString FDisplay, FWindow;
+    QPoint FOrigin;
+};
+
+// The stars of a universe file in file order, with file-orientation Y.
+std::vector<TStarRec> FileStars(const QByteArray &Image)
+{
+    const TStarsXY universe = TStarsXY::FromImage(Image);
+    std::vector<TStarRec> stars;
+    uint32_t x = 1000;
+    for (int i = 0; i < universe.StarCount; ++i) {
+        const TStarRec word = UnpackPlanet(reinterpret_cast<const uint8_t *>(Image.constData()) +
+                                           universe.PlanetsStart() + 4 * i);
+        x += word.X;
+        stars.push_back({x, word.Y, word.NameId});
+    }
+    return stars;
+}
+
+} // namespace
+
+TEST_F(ZorvaneOnXvfb, GenerateThenMoveOnePlanet)
+{
+    const QByteArray original = ReadBytes(Universe);
+    const TStarsXY before = TStarsXY::FromImage(original);
+    const int sizeClass = before.GetSizeIndex();
+    const int minDistance =
+        ControlValues(ReadTemplateSettings(Dir.Path(QStringLiteral("spiral.zv")))).MinD;
+
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    OpenUniverse(Universe);
+    ClickAt(96 + 52, 320 + 18); // "Generate !"
+    ASSERT_TRUE(WaitForChange(Universe, original)) << "the generation did not write the file";
+    QThread::msleep(500);
+
+    // The generated file: same length, nothing outside the planet words
+    // changed, planets sorted by x, inside the size class the map showed, no
+    // two closer than the minimum distance on both axes.
+    const QByteArray generated = ReadBytes(Universe);
+    ASSERT_EQ(generated.size(), original.size());
+    const int wordsStart = before.PlanetsStart(), wordsEnd = wordsStart + 4 * before.StarCount;
+    EXPECT_EQ(generated.left(wordsStart), original.left(wordsStart));
+    EXPECT_EQ(generated.mid(wordsEnd), original.mid(wordsEnd));
+    const std::vector<TStarRec> stars = FileStars(generated);
+    const uint32_t high = 1000 + 400 * (sizeClass + 1) - 2;
+    for (size_t i = 0; i < stars.size(); ++i) {
+        if (i > 0) {
+            EXPECT_TRUE(stars[i - 1].X < stars[i].X || (stars[i - 1].X == stars[i].X && stars[i - 1].Y <= stars[i].Y))
+                << "planet " << i << " out of order";
+        }
+        EXPECT_GE(stars[i].X, 1000u);
+        EXPECT_LE(stars[i].X, high);
+        EXPECT_GE(stars[i].Y, 1000u);
+        EXPECT_LE(stars[i].Y, high);
+        for (size_t j = i + 1; j < stars.size() && stars[j].X < stars[i].X + minDistance; ++j)
+            EXPECT_FALSE(std::abs(int(stars[j].Y) - int(stars[i].Y)) < minDistance)
+                << "planets " << i << " and " << j << " are too close";
+    }
+
+    // Move one planet from the middle of the file by hand.
+    // One whose y is neither the smallest nor the largest, so the bounds of
+    // the reread universe stay those the pick was made in.
+    int k = int(stars.size()) / 2;
+    const auto [low, highY] = std::minmax_element(stars.begin(), stars.end(),
+                                                  [](const TStarRec &a, const TStarRec &b) { return a.Y < b.Y; });
+    while (stars[k].Y == low->Y || stars[k].Y == highY->Y)
+        ++k;
+    const QString name = NameById(stars[k].NameId);
+    TStarMap map; // the map as the program draws it, for the pointer's pixel
+    ASSERT_TRUE(map.PaintMap(Universe, -1, -1).has_value());
+    const int32_t bandMin = int32_t(map.StarPoints[k - 1].X), bandMax = int32_t(map.StarPoints[k + 1].X);
+
+    ClickAt(8 + 36, 320 + 18); // "Change..."
+    QThread::msleep(600);      // the panel slides in
+    // The panel is 150 + 14 pixels per group high; the buttons keep their
+    // distance from its bottom edge (laid out for a height of 173).
+    ClickAt(-4 + 152 + 11, 96 - 23 + 10); // "+": the new group's line takes the focus
+    Type(name.toLower());                  // letter case does not matter
+    ClickAt(-4 + 120 + 37, 140 - 23 + 14 + 12); // "Next"
+    QThread::msleep(500);
+
+    // A pixel right of the band: x is clamped to the band's right edge, y is
+    // the one under the pointer.
+    const QPoint pixel(std::min(MapWidth - 1, int(MapColumn(map.View(), bandMax)) + 3), MapHeight / 2);
+    MoveTo(216 + pixel.x() - 1, 141 + pixel.y());
+    ClickAt(216 + pixel.x(), 141 + pixel.y());
+    ASSERT_TRUE(WaitForChange(Universe, generated, 10000)) << "the move was not written";
+    QThread::msleep(300);
+
+    const QPoint picked = MapToUniverse(map.View(), pixel.x(), pixel.y());
+    const std::vector<TStarRec> moved = FileStars(ReadBytes(Universe));
+    ASSERT_EQ(moved.size(), stars.size());
+    for (size_t i = 0; i < stars.size(); ++i) {
+        if (int(i) == k)
+            continue;
+        EXPECT_EQ(moved[i], stars[i]) << "planet " << i << " moved too";
+    }
+    const TStarsXY after = TStarsXY::FromImage(ReadBytes(Universe));
+    EXPECT_EQ(moved[k].NameId, stars[k].NameId);
+    EXPECT_EQ(int32_t(after.GetStar(k).X), std::clamp(picked.x(), bandMin, bandMax));
+    EXPECT_EQ(int32_t(after.GetStar(k).Y), picked.y());
+    EXPECT_EQ(ReadBytes(Universe).size(), original.size());
+}

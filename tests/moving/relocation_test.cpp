@@ -1,0 +1,607 @@
+// The relocation behind "Next", end to end: the window is driven through its
+// buttons, its line edits and the map, and the pointer moves and clicks that
+// pick the positions are delivered from inside the relocation's wait, the way
+// a user's would be.
+#include "fakedialogs.h"
+#include "mapgeometry.h"
+#include "paintbox.h"
+#include "planetnames.h"
+#include "stars.h"
+#include "starsxy.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <set>
+
+namespace {
+
+const QString ThreePlayers = QStringLiteral("small-128planets-3players.xy");
+
+const QColor Blue(0, 0, 255);
+const QColor Black(0, 0, 0);
+
+// The window's own controls that are disabled while the panel is open.
+const QStringList SwitchedControls = {
+    "BitBtn1", "BitBtn2", "Chv",    "Conf",   "FreeSp", "FreeSpaceRng", "GroupBox1",
+    "GroupBox2", "Label10", "Label3", "Label5", "Label6", "Label8",     "Label9",
+    "MaxC",    "MinD",    "Progr",  "SizeSel", "SpeedButton5", "SpeedButton6", "StarsBuf"};
+
+// The names of the window's direct child widgets that are disabled, sorted.
+QStringList DisabledControls(const TForm1 &Form)
+{
+    QStringList names;
+    for (QObject *child : Form.children())
+        if (auto *w = qobject_cast<QWidget *>(child); w && !w->isEnabled())
+            names << w->objectName();
+    names.sort();
+    return names;
+}
+
+// Whether any map pixel has the band's colour.
+bool BandDrawn(const TForm1 &Form)
+{
+    const QImage &image = Form.Map.Image;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == MapBand)
+                return true;
+    return false;
+}
+
+QStringList Sorted(QStringList List)
+{
+    List.sort();
+    return List;
+}
+
+// The planets as the file stores them: absolute X (the deltas summed), the
+// file's own Y and the name id.
+std::vector<TStarRec> FileStars(const QByteArray &Image)
+{
+    const TStarsXY universe = TStarsXY::FromImage(Image);
+    std::vector<TStarRec> stars;
+    uint32_t x = 1000;
+    for (int i = 0; i < universe.StarCount; ++i) {
+        TStarRec word = UnpackPlanet(reinterpret_cast<const uint8_t *>(Image.constData()) +
+                                     universe.PlanetsStart() + 4 * i);
+        x += word.X;
+        word.X = x;
+        stars.push_back(word);
+    }
+    return stars;
+}
+
+// The byte offsets at which two images of one length differ.
+std::vector<int> DifferingBytes(const QByteArray &A, const QByteArray &B)
+{
+    std::vector<int> at;
+    for (int i = 0; i < std::min(A.size(), B.size()); ++i)
+        if (A[i] != B[i])
+            at.push_back(i);
+    return at;
+}
+
+testing::AssertionResult SameBytes(const QByteArray &A, const QByteArray &B)
+{
+    if (A == B)
+        return testing::AssertionSuccess();
+    const auto differ = DifferingBytes(A, B);
+    return testing::AssertionFailure() << "sizes " << A.size() << " and " << B.size() << ", first difference at "
+                                       << (differ.empty() ? -1 : differ.front());
+}
+
+// How a wait for a pick is answered.
+enum class TAct {
+    Pick,          // pointer to a column whose x lies inside the band, then a click
+    PickLeft,      // pointer to the map's first column, left of the band, then a click
+    PickRight,     // pointer to the map's last column, right of the band, then a click
+    CloseButton,   // the panel's close button
+    CloseWindow,   // the main window is closed
+    ClickAndClose, // a click on the map and the close button before the wait looks again
+};
+
+struct TStep {
+    TAct Act;
+    int Row = 100; // the map row the pointer goes to
+};
+
+// What the test saw at one wait, just before it answered.
+struct TSeen {
+    QString Prompt;
+    int32_t BandMin = 0, BandMax = 0;
+    QByteArray File; // the file as it was during the wait
+    QPoint Pixel;
+    QPoint Expected; // where the picked planet must go: x clamped into the band
+    QString Status;  // the status line after the pointer move
+    Qt::CursorShape Cursor = Qt::ArrowCursor;
+    QStringList Disabled;
+    int32_t ActiveGroup = -1;
+    std::vector<QColor> Captions;
+    bool BandDrawn = false;
+};
+
+// Answers the relocation's waits for a pick, one step per wait, from a timer
+// that only runs inside the wait's message handling.
+class TPickDriver {
+public:
+    TPickDriver(TForm1 &Form, std::vector<TStep> Steps) : FForm(Form), FSteps(std::move(Steps))
+    {
+        QObject::connect(&FTimer, &QTimer::timeout, [this] { Tick(); });
+        FTimer.start(5);
+        FClock.start();
+    }
+
+    std::vector<TSeen> Seen;
+
+private:
+    bool Waiting() const
+    {
+        return FForm.Map.BandMinX != -1 && !FForm.PickDone && !FForm.PanelBusy && !FForm.StopRequested &&
+               !FForm.Label12->text().isEmpty();
+    }
+
+    void Tick()
+    {
+        if (FClock.elapsed() > 30000 && !FForm.StopRequested) {
+            ADD_FAILURE() << "the relocation did not end";
+            FForm.StopRequested = true;
+            return;
+        }
+        if (!Waiting())
+            return;
+        if (FNext >= FSteps.size()) {
+            ADD_FAILURE() << "an unexpected wait: " << FForm.Label12->text().toStdString();
+            QTest::mouseClick(FForm.SpeedButton4, Qt::LeftButton);
+            return;
+        }
+        Answer(FSteps[FNext++]);
+    }
+
+    void MovePointer(QPoint Pixel)
+    {
+        // Offscreen, QTest::mouseMove without a button goes through the
+        // platform cursor; the event itself reaches the map for sure.
+        QMouseEvent move(QEvent::MouseMove, Pixel, FForm.PaintBox1->mapToGlobal(QPointF(Pixel)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(FForm.PaintBox1, &move);
+    }
+
+    // A column whose whole universe x lies inside the band and matches no
+    // star's x, so the planet visibly moves.
+    int InsideColumn(const TMapView &View, int32_t Min, int32_t Max) const
+    {
+        int fallback = -1;
+        for (int c = 0; c < MapWidth; ++c) {
+            const int32_t x = MapToUniverse(View, c, 0).x();
+            if (x < Min || x > Max)
+                continue;
+            const bool taken = std::any_of(FForm.Map.StarPoints.begin(), FForm.Map.StarPoints.end(),
+                                           [x](const TStarRec &s) { return s.X == uint32_t(x); });
+            if (!taken)
+                return c;
+            fallback = c;
+        }
+        EXPECT_NE(fallback, -1) << "no map column inside the band " << Min << ".." << Max;
+        return std::max(fallback, 0);
+    }
+
+    void Answer(const TStep &Step)
+    {
+        TSeen seen;
+        seen.Prompt = FForm.Label12->text();
+        seen.BandMin = FForm.Map.BandMinX;
+        seen.BandMax = FForm.Map.BandMaxX;
+        seen.File = ReadBytes(FForm.StaticXY->text());
+        seen.Disabled = DisabledControls(FForm);
+        seen.ActiveGroup = FForm.ActiveGroup;
+        seen.BandDrawn = BandDrawn(FForm);
+        for (const TGroupRow &row : FForm.Groups)
+            seen.Captions.push_back(row.Caption->palette().color(QPalette::WindowText));
+
+        const TMapView view = FForm.Map.View();
+        switch (Step.Act) {
+        case TAct::Pick:
+        case TAct::PickLeft:
+        case TAct::PickRight: {
+            const int column = Step.Act == TAct::PickLeft    ? 0
+                               : Step.Act == TAct::PickRight ? MapWidth - 1
+                                                             : InsideColumn(view, seen.BandMin, seen.BandMax);
+            seen.Pixel = QPoint(column, Step.Row);
+            const QPoint under = MapToUniverse(view, column, Step.Row);
+            seen.Expected = QPoint(std::clamp(under.x(), seen.BandMin, seen.BandMax), under.y());
+            MovePointer(seen.Pixel);
+            seen.Status = FForm.StaticText2->text();
+            seen.Cursor = FForm.PaintBox1->cursor().shape();
+            QTest::mouseClick(FForm.PaintBox1, Qt::LeftButton, Qt::NoModifier, seen.Pixel);
+            break;
+        }
+        case TAct::CloseButton:
+            QTest::mouseClick(FForm.SpeedButton4, Qt::LeftButton);
+            break;
+        case TAct::CloseWindow:
+            FForm.close();
+            break;
+        case TAct::ClickAndClose:
+            MovePointer(QPoint(InsideColumn(view, seen.BandMin, seen.BandMax), Step.Row));
+            QTest::mouseClick(FForm.PaintBox1, Qt::LeftButton, Qt::NoModifier, QPoint(5, Step.Row));
+            QTest::mouseClick(FForm.SpeedButton4, Qt::LeftButton);
+            break;
+        }
+        Seen.push_back(seen);
+    }
+
+    TForm1 &FForm;
+    std::vector<TStep> FSteps;
+    size_t FNext = 0;
+    QTimer FTimer;
+    QElapsedTimer FClock;
+};
+
+class Relocation : public testing::Test {
+protected:
+    TFakeDialogs Dialogs;
+    TScratch Scratch;
+    std::unique_ptr<TForm1> Form;
+    QString XY;
+    QByteArray Original;
+    std::vector<TStarRec> Stars; // of the original file, model orientation
+    std::vector<TStarRec> Words; // of the original file, as stored
+
+    void SetUp() override
+    {
+        QApplication::setQuitOnLastWindowClosed(false);
+        Form = std::make_unique<TForm1>(QStringLiteral(ZV_TEMPLATES_DIR), Dialogs);
+        Form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+        XY = Scratch.CopyReal(ThreePlayers);
+        Original = ReadBytes(XY);
+        const TStarsXY universe = TStarsXY::FromImage(Original);
+        for (int i = 0; i < universe.StarCount; ++i)
+            Stars.push_back(universe.GetStar(i));
+        Words = FileStars(Original);
+        Dialogs.OpenPaths.push_back(XY);
+        QTest::mouseClick(Form->SpeedButton3, Qt::LeftButton);
+        ASSERT_EQ(Form->Map.StarPoints, Stars);
+        QTest::mouseClick(Form->BitBtn1, Qt::LeftButton);
+        ASSERT_EQ(Form->Panel1->x(), -4);
+    }
+
+    QString Name(size_t Index) const { return NameById(Stars[Index].NameId); }
+
+    // A planet from the middle of the file whose band spans several map
+    // columns and whose name leads no other name of the list (the list's
+    // completion would otherwise lengthen a typed name).
+    size_t Planet(size_t From) const
+    {
+        for (size_t k = From; k + 1 < Stars.size(); ++k) {
+            const QString name = Name(k);
+            bool prefix = false;
+            for (size_t i = 0; i < Stars.size(); ++i)
+                prefix = prefix || (i != k && Name(i).startsWith(name, Qt::CaseInsensitive));
+            if (!prefix && Stars[k + 1].X - Stars[k - 1].X >= 20)
+                return k;
+        }
+        ADD_FAILURE() << "no planet from " << From;
+        return From;
+    }
+
+    void AddGroup(const QString &Text)
+    {
+        const size_t before = Form->Groups.size();
+        QTest::mouseClick(Form->BitBtn4, Qt::LeftButton);
+        ASSERT_EQ(Form->Groups.size(), before + 1);
+        QTest::keyClicks(Form->Groups.back().Names, Text);
+        ASSERT_EQ(Form->Groups.back().Names->text(), Text);
+    }
+
+    std::vector<TSeen> Next(std::vector<TStep> Steps)
+    {
+        const size_t count = Steps.size();
+        TPickDriver driver(*Form, std::move(Steps));
+        QTest::mouseClick(Form->BitBtn3, Qt::LeftButton);
+        EXPECT_EQ(driver.Seen.size(), count) << "waits answered";
+        return driver.Seen;
+    }
+
+    // Now holds the original planets except those in Moved, which stand at
+    // their given model positions; only their words and their successors'
+    // words differ from the original bytes.
+    void ExpectImage(const QByteArray &Now, const std::map<size_t, QPoint> &Moved)
+    {
+        ASSERT_EQ(Now.size(), Original.size());
+        const TStarsXY original = TStarsXY::FromImage(Original);
+        const TBounds bounds = original.GetBounds();
+        const std::vector<TStarRec> is = FileStars(Now);
+        ASSERT_EQ(is.size(), Words.size());
+        std::set<int> mayDiffer;
+        for (const auto &[k, at] : Moved)
+            for (size_t w : {k, k + 1})
+                for (int b = 0; b < 4; ++b)
+                    mayDiffer.insert(original.PlanetsStart() + 4 * int(w) + b);
+        for (int at : DifferingBytes(Original, Now))
+            EXPECT_TRUE(mayDiffer.count(at)) << "byte " << at << " changed";
+        for (size_t i = 0; i < is.size(); ++i) {
+            const auto moved = Moved.find(i);
+            if (moved == Moved.end()) {
+                EXPECT_EQ(is[i], Words[i]) << "planet " << i << " must not change";
+                continue;
+            }
+            // The file's Y is the model's mirrored between the bounds.
+            const TStarRec expected{uint32_t(moved->second.x()),
+                                    uint32_t(bounds.Top + bounds.Bottom - moved->second.y()), Words[i].NameId};
+            EXPECT_EQ(is[i], expected) << "planet " << i;
+        }
+    }
+
+    // Every way out of a run ends here: panel closed, band gone, the
+    // window's controls enabled, the map and the status line never disabled.
+    void ExpectFinished()
+    {
+        EXPECT_LT(Form->Panel1->x(), -15);
+        EXPECT_EQ(Form->Map.BandMinX, -1);
+        EXPECT_EQ(Form->Map.BandMaxX, -1);
+        EXPECT_EQ(DisabledControls(*Form), QStringList());
+        EXPECT_FALSE(Form->PanelBusy);
+        EXPECT_FALSE(Form->ChangeMode);
+    }
+
+    void ExpectEntryMode()
+    {
+        EXPECT_EQ(Form->Label11->text(), QStringLiteral("Enter names of home worlds to move."));
+        EXPECT_TRUE(Form->ComboBox2->isEnabled());
+        EXPECT_TRUE(Form->BitBtn3->isEnabled());
+        EXPECT_FALSE(Form->BitBtn3->isHidden());
+        for (const TGroupRow &row : Form->Groups)
+            EXPECT_FALSE(row.Names->isReadOnly());
+        EXPECT_EQ(Form->Label12->text(), QString());
+    }
+};
+
+QString Prompt(const QString &Name, int Group)
+{
+    return QStringLiteral("Select new cooridinates of star %1 (Group #%2)").arg(Name).arg(Group);
+}
+
+TEST_F(Relocation, MovesTheNamedPlanetsToThePickedPositionsAndNothingElse)
+{
+    const size_t a = Planet(30), b = Planet(a + 10);
+    ASSERT_LT(a + 2, b);
+    // One name from the list through "Ins", one typed, and a trailing comma
+    // that adds no third name.
+    QTest::mouseClick(Form->BitBtn4, Qt::LeftButton);
+    QTest::keyClicks(Form->ComboBox2, Name(a));
+    QTest::mouseClick(Form->BitBtn5, Qt::LeftButton);
+    QTest::keyClicks(Form->Groups[0].Names, QStringLiteral(", ") + Name(b) + QStringLiteral(","));
+    ASSERT_EQ(Form->Groups[0].Names->text(), Name(a) + QStringLiteral(", ") + Name(b) + QStringLiteral(","));
+
+    const auto seen = Next({{TAct::Pick, 40}, {TAct::Pick, 190}});
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(Dialogs.Errors, QStringList());
+    const size_t planet[] = {a, b};
+    for (size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        const size_t k = planet[i];
+        EXPECT_EQ(seen[i].Prompt, Prompt(Name(k), 1));
+        EXPECT_EQ(seen[i].BandMin, int32_t(Stars[k - 1].X));
+        EXPECT_EQ(seen[i].BandMax, int32_t(Stars[k + 1].X));
+        EXPECT_NE(seen[i].Expected, QPoint(Stars[k].X, Stars[k].Y)) << "the pick must move the planet";
+        EXPECT_TRUE(seen[i].Status.startsWith(
+            QStringLiteral("Abs: [%1:%2]     Star: ").arg(seen[i].Expected.x()).arg(seen[i].Expected.y())))
+            << seen[i].Status.toStdString();
+        EXPECT_EQ(seen[i].Cursor, Qt::CrossCursor);
+        EXPECT_EQ(seen[i].Disabled, Sorted(SwitchedControls));
+        EXPECT_EQ(seen[i].ActiveGroup, 0);
+        EXPECT_EQ(seen[i].Captions, std::vector<QColor>{Blue});
+    }
+    // The first move was saved before the second wait began.
+    ExpectImage(seen[1].File, {{a, seen[0].Expected}});
+    ExpectImage(ReadBytes(XY), {{a, seen[0].Expected}, {b, seen[1].Expected}});
+
+    // Read back as a universe, the moved planets stand where they were picked.
+    const TStarsXY after(XY);
+    EXPECT_EQ(after.GetStar(int32_t(a)), (TStarRec{uint32_t(seen[0].Expected.x()), uint32_t(seen[0].Expected.y()),
+                                                   Stars[a].NameId}));
+    EXPECT_EQ(after.GetStar(int32_t(b)), (TStarRec{uint32_t(seen[1].Expected.x()), uint32_t(seen[1].Expected.y()),
+                                                   Stars[b].NameId}));
+    // The map shows the band while waiting and is repainted without it.
+    EXPECT_TRUE(seen[0].BandDrawn);
+    EXPECT_FALSE(BandDrawn(*Form));
+    EXPECT_EQ(Form->Map.StarPoints[a], after.GetStar(int32_t(a)));
+    ExpectFinished();
+    // After a normal end the closed panel keeps its pick-mode texts.
+    EXPECT_EQ(Form->Label11->text(), QStringLiteral("Select new coordinates in \"Map view\" screen."));
+    EXPECT_TRUE(Form->Groups[0].Names->isReadOnly());
+}
+
+TEST_F(Relocation, ClicksBesideTheBandPutThePlanetOnTheBandsEdges)
+{
+    // Left of the band the planet takes the left neighbour's x, right of it
+    // the right neighbour's; the y is the one under the pointer.
+    const size_t a = Planet(30), b = Planet(a + 10);
+    AddGroup(Name(a) + QStringLiteral(",") + Name(b));
+    const auto seen = Next({{TAct::PickLeft, 57}, {TAct::PickRight, 150}});
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(Dialogs.Errors, QStringList());
+    EXPECT_EQ(seen[0].Expected.x(), int32_t(Stars[a - 1].X));
+    EXPECT_EQ(seen[1].Expected.x(), int32_t(Stars[b + 1].X));
+    for (const TSeen &s : seen) {
+        EXPECT_EQ(s.Expected.y(), MapToUniverse(Form->Map.View(), 0, s.Pixel.y()).y());
+        EXPECT_EQ(s.Cursor, Qt::ArrowCursor) << "outside the band";
+        EXPECT_TRUE(s.Status.startsWith(QStringLiteral("Abs: [%1:").arg(s.Expected.x())));
+    }
+    ExpectImage(ReadBytes(XY), {{a, seen[0].Expected}, {b, seen[1].Expected}});
+    ExpectFinished();
+}
+
+TEST_F(Relocation, PlanetNamedInTwoGroupsAndInOtherLetterCaseMovesTwice)
+{
+    const size_t a = Planet(40);
+    const QString typed = Name(a).toUpper();
+    ASSERT_NE(typed, Name(a));
+    AddGroup(Name(a));
+    AddGroup(QStringLiteral("  ") + typed + QStringLiteral(" "));
+    const auto seen = Next({{TAct::Pick, 30}, {TAct::Pick, 200}});
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(Dialogs.Errors, QStringList());
+    EXPECT_EQ(seen[0].Prompt, Prompt(Name(a), 1));
+    EXPECT_EQ(seen[1].Prompt, Prompt(typed, 2)) << "the name as typed, trimmed";
+    // The second group is the active one: its label blue, the first black.
+    EXPECT_EQ(seen[1].ActiveGroup, 1);
+    EXPECT_EQ(seen[1].Captions, (std::vector<QColor>{Black, Blue}));
+    EXPECT_EQ(seen[1].BandMin, int32_t(Stars[a - 1].X));
+    EXPECT_EQ(seen[1].BandMax, int32_t(Stars[a + 1].X));
+    ASSERT_NE(seen[0].Expected, seen[1].Expected);
+    ExpectImage(seen[1].File, {{a, seen[0].Expected}});
+    ExpectImage(ReadBytes(XY), {{a, seen[1].Expected}});
+    ExpectFinished();
+    EXPECT_EQ(Form->ActiveGroup, 1) << "the last group processed";
+    EXPECT_EQ(Form->Groups[1].Caption->palette().color(QPalette::WindowText), Blue);
+}
+
+TEST_F(Relocation, SecondOfTwoNeighboursGetsABandFromTheFirstsNewX)
+{
+    const size_t a = Planet(30);
+    AddGroup(Name(a) + QStringLiteral(", ") + Name(a + 1));
+    const auto seen = Next({{TAct::Pick, 80}, {TAct::Pick, 120}});
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(Dialogs.Errors, QStringList());
+    ASSERT_NE(seen[0].Expected.x(), int32_t(Stars[a].X));
+    EXPECT_EQ(seen[1].BandMin, seen[0].Expected.x());
+    EXPECT_EQ(seen[1].BandMax, int32_t(Stars[a + 2].X));
+    ExpectImage(ReadBytes(XY), {{a, seen[0].Expected}, {a + 1, seen[1].Expected}});
+    ExpectFinished();
+}
+
+TEST_F(Relocation, UnknownOrEmptyNamesAreRefusedBeforeAnythingChanges)
+{
+    // A planet name of the table that this universe does not use: only the
+    // list of the panel counts.
+    QString foreign;
+    for (int id = 0; id < PlanetNameCount && foreign.isEmpty(); ++id)
+        if (std::none_of(Stars.begin(), Stars.end(), [id](const TStarRec &s) { return s.NameId == uint32_t(id); }))
+            foreign = NameById(id);
+    ASSERT_FALSE(foreign.isEmpty());
+    const QString known = Name(Planet(30));
+    struct Row {
+        QStringList Groups;
+        const char *Error;
+    };
+    const Row rows[] = {
+        {{known, foreign}, "Unknown star name in line #2."},
+        {{known, known + QStringLiteral(", Nowhere")}, "Unknown star name in line #2."},
+        {{QString()}, "Unknown star name in line #1."},
+        {{known + QStringLiteral(",,") + known}, "Unknown star name in line #1."},
+        {{known, known, QStringLiteral(" , ") + known}, "Unknown star name in line #3."},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.Groups.join(QStringLiteral(" | ")).toStdString());
+        while (!Form->Groups.empty()) {
+            Dialogs.Answers.push_back(true);
+            QTest::mouseClick(Form->BitBtn6, Qt::LeftButton);
+        }
+        for (const QString &text : row.Groups)
+            AddGroup(text);
+        Dialogs.Errors.clear();
+        const auto seen = Next({});
+        EXPECT_TRUE(seen.empty());
+        EXPECT_EQ(Dialogs.Errors, QStringList{QString::fromLatin1(row.Error)});
+        EXPECT_TRUE(SameBytes(ReadBytes(XY), Original));
+        EXPECT_TRUE(Form->ChangeMode);
+        EXPECT_EQ(Form->Panel1->x(), -4) << "the panel stays open";
+        EXPECT_EQ(DisabledControls(*Form), Sorted(SwitchedControls));
+        EXPECT_EQ(Form->Map.BandMinX, -1);
+        ExpectEntryMode();
+    }
+}
+
+TEST_F(Relocation, FirstOrLastPlanetEndsTheRunAfterEarlierMovesWereSaved)
+{
+    const size_t a = Planet(30);
+    for (const size_t edge : {size_t(0), Stars.size() - 1}) {
+        SCOPED_TRACE(edge);
+        WriteBytes(XY, Original);
+        if (Form->Panel1->x() > -15)
+            QTest::mouseClick(Form->SpeedButton4, Qt::LeftButton); // entry mode: it closes
+        Dialogs.OpenPaths.push_back(XY);
+        QTest::mouseClick(Form->SpeedButton3, Qt::LeftButton);
+        QTest::mouseClick(Form->BitBtn1, Qt::LeftButton);
+        ASSERT_EQ(Form->Panel1->x(), -4);
+        Dialogs.Errors.clear();
+        AddGroup(Name(a) + QStringLiteral(", ") + Name(edge));
+        const auto seen = Next({{TAct::Pick, 100}});
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(Dialogs.Errors, QStringList{QStringLiteral("Specified star does not exist.")});
+        ExpectImage(ReadBytes(XY), {{a, seen[0].Expected}});
+        ExpectFinished();
+    }
+}
+
+TEST_F(Relocation, StopDuringAWaitLeavesThePendingPlanetUnmoved)
+{
+    struct Row {
+        TAct Stop;
+        bool EntryModeAtOnce; // the close button restores entry mode itself
+    };
+    const Row rows[] = {{TAct::CloseButton, true}, {TAct::CloseWindow, false}, {TAct::ClickAndClose, true}};
+    const size_t a = Planet(30), b = Planet(a + 10);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(int(row.Stop));
+        WriteBytes(XY, Original);
+        if (!Form->isVisible()) {
+            Form->show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+        }
+        Dialogs.OpenPaths.push_back(XY);
+        QTest::mouseClick(Form->SpeedButton3, Qt::LeftButton);
+        QTest::mouseClick(Form->BitBtn1, Qt::LeftButton);
+        ASSERT_EQ(Form->Panel1->x(), -4);
+        AddGroup(Name(a) + QStringLiteral(", ") + Name(b));
+        const auto seen = Next({{TAct::Pick, 60}, {row.Stop, 160}});
+        ASSERT_EQ(seen.size(), 2u);
+        EXPECT_EQ(Dialogs.Errors, QStringList());
+        EXPECT_EQ(seen[1].Prompt, Prompt(Name(b), 1)) << "stopped while waiting for the second planet";
+        EXPECT_TRUE(SameBytes(ReadBytes(XY), seen[1].File)) << "nothing saved after the stop";
+        ExpectImage(ReadBytes(XY), {{a, seen[0].Expected}});
+        ExpectFinished();
+        EXPECT_EQ(Form->isVisible(), row.Stop != TAct::CloseWindow);
+        if (row.EntryModeAtOnce)
+            ExpectEntryMode();
+        else
+            EXPECT_EQ(Form->Label11->text(), QStringLiteral("Select new coordinates in \"Map view\" screen."));
+
+        // The next opening is in entry mode.
+        if (!Form->isVisible()) {
+            Form->show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+        }
+        QTest::mouseClick(Form->BitBtn1, Qt::LeftButton);
+        EXPECT_EQ(Form->Panel1->x(), -4);
+        EXPECT_TRUE(Form->ChangeMode);
+        ExpectEntryMode();
+        QTest::mouseClick(Form->SpeedButton4, Qt::LeftButton);
+    }
+}
+
+TEST_F(Relocation, NextWithoutGroupsClosesThePanelAtOnce)
+{
+    const auto seen = Next({});
+    EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(Dialogs.Errors, QStringList());
+    EXPECT_TRUE(SameBytes(ReadBytes(XY), Original));
+    ExpectFinished();
+    EXPECT_EQ(Form->Label11->text(), QStringLiteral("Select new coordinates in \"Map view\" screen."));
+}
+
+} // namespace
