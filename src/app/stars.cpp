@@ -22,6 +22,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <new>
 
 bool StopPressed = false;
@@ -43,6 +44,15 @@ QLabel *Caption(QWidget *Parent, const char *Name, const QString &Text, int Left
     label->move(Left, Top);
     label->adjustSize();
     return label;
+}
+
+// A caption in front of a control ends a few pixels before it, however wide
+// the font makes its text: the control would cover the text's end otherwise.
+void FitBefore(QLabel *Label, const QWidget *Control)
+{
+    const int room = Control->x() - 3;
+    if (Label->x() + Label->width() > room)
+        Label->move(std::max(room - Label->width(), 0), Label->y());
 }
 
 QSpinBox *Spin(QWidget *Parent, const char *Name, int Left, int Top, int Width, int Min, int Max, int Value)
@@ -71,6 +81,7 @@ TForm1::TForm1(const QString &ProgramDir, TDialogs &Dialogs, QWidget *Parent)
     BuildWindow();
     BuildPanel();
     ConnectHandlers();
+    SetUpKeyboardAndNames();
     Guard([this] { FormCreate(); });
 }
 
@@ -105,8 +116,9 @@ void TForm1::BuildWindow()
     SpeedButton2 = Flat(GroupBox1, "SpeedButton2", 152, 24, 25, 113);
     SpeedButton2->setArrowType(Qt::RightArrow);
     SpeedButton2->setToolTip(QStringLiteral("Next template"));
-    Caption(GroupBox1, "Label1", QStringLiteral("File :"), 24, 148);
+    QLabel *fileLabel = Caption(GroupBox1, "Label1", QStringLiteral("File :"), 24, 148);
     ComboBox1 = Make<QComboBox>(GroupBox1, "ComboBox1", 60, 144, 113, 21);
+    FitBefore(fileLabel, ComboBox1);
 
     GroupBox2 = Make<QGroupBox>(this, "GroupBox2", 216, 8, 277, 125);
     GroupBox2->setTitle(QStringLiteral("XY-file selection"));
@@ -135,6 +147,9 @@ void TForm1::BuildWindow()
     MinD = Spin(this, "MinD", 108, 240, 93, 3, 40, 3);
     Label8 = Caption(this, "Label8", QStringLiteral("Universe size :"), 12, 268);
     SizeSel = Make<QComboBox>(this, "SizeSel", 108, 264, 93, 21);
+    FitBefore(Label3, Chv);
+    FitBefore(Label5, MinD);
+    FitBefore(Label8, SizeSel);
     for (const QString &name : SizeNames)
         SizeSel->addItem(name);
     MaxC = Make<QCheckBox>(this, "MaxC", 16, 290, 125, 17);

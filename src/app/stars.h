@@ -165,6 +165,7 @@ private:
     void BuildWindow();
     void BuildPanel();
     void ConnectHandlers();
+    void SetUpKeyboardAndNames();
     void ReportException(std::exception_ptr Error);
     void ShowFacts(const std::optional<TMapFacts> &Facts);
     void Relocate(std::unique_ptr<TStarsXY> &Universe);

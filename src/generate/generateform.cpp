@@ -22,17 +22,23 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 namespace {
 
 const QString GenerateCaption = QStringLiteral("Generate !");
 const QString StopCaption = QStringLiteral("Stop !");
 
-// What the spin editor shows, with typed text taken as if it lost the focus.
+// What the spin editor shows, with typed text taken as if it lost the focus:
+// a number is clamped into the range, any other text counts as the minimum.
+// (Qt's own correction would turn a number above the range into the minimum.)
 int SpinValue(QSpinBox *Spin)
 {
-    Spin->interpretText();
-    return Spin->value();
+    bool isNumber = false;
+    const int typed = Spin->cleanText().trimmed().toInt(&isNumber);
+    const int value = isNumber ? std::clamp(typed, Spin->minimum(), Spin->maximum()) : Spin->minimum();
+    Spin->setValue(value);
+    return value;
 }
 
 } // namespace

@@ -188,10 +188,11 @@ TEST(MainWindow, ControlsOfTheLayout)
         EXPECT_STREQ(widget->metaObject()->className(), c.Kind);
         ASSERT_NE(widget->parentWidget(), nullptr);
         EXPECT_EQ(widget->parentWidget()->objectName(), QLatin1String(c.Parent));
-        if (c.Geometry.size().isEmpty())
+        if (c.Geometry.size().isEmpty()) {
             EXPECT_EQ(widget->pos(), c.Geometry.topLeft());
-        else
+        } else {
             EXPECT_EQ(widget->geometry(), c.Geometry);
+        }
         if (c.Text) {
             QString text;
             if (auto *group = qobject_cast<QGroupBox *>(widget))
@@ -202,8 +203,9 @@ TEST(MainWindow, ControlsOfTheLayout)
                 text = button->text();
             EXPECT_EQ(text, *c.Text);
         }
-        if (c.Hint)
+        if (c.Hint) {
             EXPECT_EQ(widget->toolTip(), *c.Hint);
+        }
         if (c.After) {
             // A label with this text in the same parent, ending left of the
             // control, on its line.
@@ -215,9 +217,8 @@ TEST(MainWindow, ControlsOfTheLayout)
                 if (g.right() < widget->x() && g.bottom() >= widget->y() && g.top() <= widget->geometry().bottom())
                     found = true;
             }
-            EXPECT_TRUE(found) << "label " << c.After->toStdString() << " DBG " << [&]{ std::string r; for (auto *l : widget->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) if (l->text()==*c.After) r += std::to_string(l->x())+","+std::to_string(l->width())+" adv="+std::to_string(l->fontMetrics().horizontalAdvance(l->text())); return r; }();
+            EXPECT_TRUE(found) << "label " << c.After->toStdString();
         }
-        if (c.Text) std::cerr << "HINT " << c.Name << " " << widget->sizeHint().width() << "x" << widget->sizeHint().height() << " vs " << widget->width() << "\n";
         EXPECT_EQ(widget->isEnabled(), c.Enabled);
         EXPECT_EQ(!widget->isHidden(), c.Shown);
     }
@@ -548,29 +549,31 @@ TEST(MainWindow, MarksThroughTheWindow)
     struct TStep {
         const char *What;
         std::function<void()> Do;
+        bool Repaints;
         size_t Count;          // length of Marks
         QRgb AtSpot, AtOther;  // the shown pixels afterwards
     };
     const std::vector<TStep> steps = {
-        {"right click adds a green mark", [&] { RightClick(form, spot); }, 1, Green, Black},
+        {"right click adds a green mark", [&] { RightClick(form, spot); }, true, 1, Green, Black},
         {"left press touches no mark", [&] {
              SendMouse(form.PaintBox1, QEvent::MouseButtonPress, other, Qt::LeftButton);
              SendMouse(form.PaintBox1, QEvent::MouseButtonRelease, other, Qt::LeftButton);
-         }, 1, Green, Black},
-        {"shift with right click elsewhere adds", [&] { RightClick(form, other, Qt::ShiftModifier); }, 2, Green, Green},
-        {"right click on a mark recolours it", [&] { RightClick(form, spot + QPoint(7, 7)); }, 2, Silver, Green},
-        {"shift with right click removes", [&] { RightClick(form, spot, Qt::ShiftModifier); }, 2, Black, Green},
-        {"the spot again adds anew", [&] { RightClick(form, spot); }, 3, Green, Green},
-        {"Clear removes all", [&] { form.SpeedButton6->click(); }, 0, Black, Black},
-        {"Clear with no marks repaints", [&] { form.SpeedButton6->click(); }, 0, Black, Black},
+         }, false, 1, Green, Black},
+        {"shift with right click elsewhere adds", [&] { RightClick(form, other, Qt::ShiftModifier); }, true, 2,
+         Green, Green},
+        {"right click on a mark recolours it", [&] { RightClick(form, spot + QPoint(7, 7)); }, true, 2, Silver,
+         Green},
+        {"shift with right click removes", [&] { RightClick(form, spot, Qt::ShiftModifier); }, true, 2, Black,
+         Green},
+        {"the spot again adds anew", [&] { RightClick(form, spot); }, true, 3, Green, Green},
+        {"Clear removes all", [&] { form.SpeedButton6->click(); }, true, 0, Black, Black},
+        {"Clear with no marks repaints", [&] { form.SpeedButton6->click(); }, true, 0, Black, Black},
     };
     int expectedPaints = 0;
     for (const TStep &s : steps) {
         SCOPED_TRACE(s.What);
-        const bool repaints = std::string(s.What) != "left press touches no mark";
         s.Do();
-        if (repaints)
-            ++expectedPaints;
+        expectedPaints += s.Repaints;
         EXPECT_EQ(paints.count(), expectedPaints) << "one repaint per change";
         EXPECT_EQ(form.Map.Marks.size(), s.Count);
         w.Settle();
@@ -667,12 +670,21 @@ TEST(MainWindow, FailureShowsOneErrorBox)
         EXPECT_EQ(form.StaticText2->text(), status);
         EXPECT_EQ(form.Map.HoverName, QStringLiteral("007"));
     }
-    // After the failing lookup the highlight had moved on.
+    // The steps before the failing lookup took effect: the highlight, the
+    // position and the pointer shape. A band, as a relocation sets it, tells
+    // the crosshair from the arrow.
     TWindow w;
     w.Show();
     w.Open(WriteUniverse(w.Scratch, "u.xy", withUnnamed));
+    w.F().Map.BandMinX = 1050;
+    w.F().Map.BandMaxX = 1150;
     MoveTo(w.F(), {0, 0});
+    EXPECT_EQ(w.F().PaintBox1->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(w.F().StaticText2->text(), QStringLiteral("Abs: [1050:1001]     Star: 007 [1000:1000] ->0"));
     MoveTo(w.F(), {100, 100});
+    EXPECT_EQ(w.F().PaintBox1->cursor().shape(), Qt::CrossCursor);
+    EXPECT_EQ(w.F().Map.PickPos, QPoint(1101, 1101));
+    EXPECT_EQ(w.F().StaticText2->text(), QStringLiteral("Abs: [1050:1001]     Star: 007 [1000:1000] ->0"));
     EXPECT_EQ(w.F().Map.HilitePixel, QPoint(100, 100));
     EXPECT_EQ(w.F().Map.HoverIndex, 1);
     EXPECT_EQ(w.F().Map.Image.pixel(100, 100), PureBlue);

@@ -1,0 +1,699 @@
+// The template selection and the generation run, through the main window:
+// listing and browsing templates, their settings in the controls, and
+// "Generate !" with its stops, limits and quiet ends. Runs offscreen.
+#include "stars.h"
+
+#include "comments.h"
+#include "messages.h"
+#include "paintbox.h"
+#include "placement.h"
+#include "random.h"
+#include "starsxy.h"
+#include "templatelist.h"
+#include "testsupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <deque>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace {
+
+const QString TemplatesDir = QStringLiteral(ZV_TEMPLATES_DIR);
+const QString TooSmallUniverse = QStringLiteral("Universe to small. Set \"Maximize search\" and try again.");
+const QString NoTemplates = QStringLiteral("Templates not found ! (must be .bmp file)");
+
+// The window's state when an error box comes up.
+struct TStateAtError {
+    QString Caption;
+    bool ProgressShown;
+    bool ChangeEnabled;
+};
+
+// Dialogs answered by the test that also note what the window showed when
+// each error box came up.
+class TRunDialogs final : public TDialogs {
+public:
+    QStringList Errors;
+    std::vector<TStateAtError> States;
+    std::deque<QString> OpenPaths;
+    TForm1 *Form = nullptr;
+
+    void Error(QWidget *, const QString &Text) override
+    {
+        Errors << Text;
+        if (Form)
+            States.push_back({Form->BitBtn2->text(), Form->Progr->isVisible(), Form->BitBtn1->isEnabled()});
+    }
+    bool Confirm(QWidget *, const QString &) override { return false; }
+    QString OpenFile(QWidget *, const QString &, const QString &) override
+    {
+        if (OpenPaths.empty())
+            return {};
+        const QString path = OpenPaths.front();
+        OpenPaths.pop_front();
+        return path;
+    }
+};
+
+QImage Filled(int Width, int Height, QRgb Colour)
+{
+    QImage image(Width, Height, QImage::Format_RGB32);
+    image.fill(Colour);
+    return image;
+}
+
+// A program directory, its window (created when shown) and the comments
+// window beside it.
+struct TProgram {
+    TScratch Scratch;
+    TRunDialogs Dialogs;
+    TFConf Comments;
+    std::unique_ptr<TForm1> Form;
+
+    TForm1 &F() { return *Form; }
+
+    void WriteTemplate(const QString &Name, const QImage &Image)
+    {
+        ASSERT_TRUE(Image.save(Scratch.Path(Name), "BMP")) << Name.toStdString();
+    }
+    void WriteSettings(const QString &Name, const QByteArray &Text) { WriteBytes(Scratch.Path(Name), Text); }
+    // One of the sample templates with its settings file.
+    void CopySample(const QString &Base)
+    {
+        for (const QString &ext : {QStringLiteral(".bmp"), QStringLiteral(".zv")})
+            WriteBytes(Scratch.Path(Base + ext), ReadBytes(TemplatesDir + u'/' + Base + ext));
+    }
+
+    void Show()
+    {
+        Form = std::make_unique<TForm1>(Scratch.Dir(), Dialogs);
+        Dialogs.Form = Form.get();
+        Form->SetSideWindows(nullptr, &Comments);
+        Form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+        Settle();
+    }
+    static void Settle()
+    {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
+    void Open(const QString &Path)
+    {
+        Dialogs.OpenPaths.push_back(Path);
+        Form->SpeedButton3->click();
+        Settle();
+    }
+    // Pressing "Generate !"; returns when the run is over.
+    void Generate()
+    {
+        Form->BitBtn2->click();
+        Settle();
+    }
+};
+
+std::vector<TStarRec> StarsOf(const QString &Path)
+{
+    TStarsXY universe(Path);
+    std::vector<TStarRec> stars;
+    for (int i = 0; i < universe.StarCount; ++i)
+        stars.push_back(universe.GetStar(i));
+    return stars;
+}
+
+// The same run without a window: PlaceStars and SaveToFile on a copy of
+// Original, from Seed. The new file's bytes, or the failure's message; the
+// generator's seed afterwards in SeedAfter.
+struct TDirectRun {
+    QByteArray Bytes;
+    QString Failure;
+    uint32_t SeedAfter = 0;
+};
+TDirectRun RunDirectly(const QByteArray &Original, const QString &TemplatePath, const TPlacementSettings &Settings,
+                       int MinDistance, int SizeIndex, uint32_t Seed, int StopAfter = -1)
+{
+    TScratch scratch;
+    const QString path = scratch.Path("direct.xy");
+    WriteBytes(path, Original);
+    TStarsXY universe(path);
+    universe.MinDistance = static_cast<uint16_t>(MinDistance);
+    universe.SetSizeIndex(static_cast<uint8_t>(SizeIndex));
+    QImage image;
+    EXPECT_TRUE(LoadTemplateImage(TemplatePath, image));
+    TPlacementHooks hooks;
+    bool stop = false;
+    hooks.StopRequested = [&] { return stop; };
+    hooks.StarPlaced = [&](int Placed) { stop = Placed == StopAfter; };
+    TDirectRun run;
+    ProgramRandom().Seed = Seed;
+    try {
+        if (PlaceStars(universe, image, Settings, hooks) == TPlacementEnd::Completed)
+            universe.SaveToFile(path, true);
+    } catch (const EZorvane &e) {
+        run.Failure = e.Message();
+    }
+    run.SeedAfter = ProgramRandom().Seed;
+    run.Bytes = ReadBytes(path);
+    return run;
+}
+
+// The bytes of File outside its planet words.
+QByteArray OutsidePlanetWords(const QByteArray &File)
+{
+    const TStarsXY universe = TStarsXY::FromImage(File);
+    QByteArray rest = File;
+    rest.remove(universe.PlanetsStart(), 4 * universe.StarCount);
+    return rest;
+}
+
+int PreviewWidth(TForm1 &Form) { return Form.Image1->pixmap().width(); }
+
+} // namespace
+
+// ---- the template list -------------------------------------------------------
+
+// Listing, browsing with the arrows (no wrap, a reload at either end), and
+// each load putting the template's settings into the controls and its
+// comment into the comments window.
+TEST(TemplateSelection, ListingAndBrowsing)
+{
+    TProgram p;
+    // Created out of order; the previews tell the templates apart by width.
+    p.WriteTemplate("b.BMP", Filled(9, 24, qRgb(90, 90, 90)));
+    p.WriteTemplate("a.bmp", Filled(8, 24, qRgb(80, 80, 80)));
+    p.WriteTemplate("c.bmp", Filled(10, 24, qRgb(100, 100, 100)));
+    p.WriteTemplate(".h.bmp", Filled(11, 24, qRgb(110, 110, 110)));
+    ASSERT_TRUE(QDir(p.Scratch.Dir()).mkdir("x.bmp"));
+    p.WriteTemplate("x.png", Filled(12, 24, qRgb(0, 0, 0)));
+    p.WriteSettings("a.zv", "[CONFIG]\nSensitivity=5000\nFreeSpaceMode=0\nMinStarsDist=7\nComments=Alpha comment\n");
+    p.WriteSettings("c.zv", "[config]\nsensitivity=33\nFREESPACEMODE=99\nMinStarsDist=12\nComments=Gamma\n");
+    p.WriteSettings("x.zv", "[CONFIG]\nSensitivity=1\n");
+    p.Show();
+    TForm1 &form = p.F();
+
+    QStringList items;
+    for (int i = 0; i < form.ComboBox1->count(); ++i)
+        items << form.ComboBox1->itemText(i);
+    EXPECT_EQ(items, QStringList({"a.bmp", "b.BMP", "c.bmp"}));
+
+    struct TStep {
+        const char *What;
+        std::function<void()> Do;
+        int Index;
+        int Preview;
+        int Chv;
+        bool FreeSp;
+        int FreeSpaceRng;
+        int MinD;
+        QString Comment;
+    };
+    auto left = [&] { form.SpeedButton1->click(); };
+    auto right = [&] { form.SpeedButton2->click(); };
+    const std::vector<TStep> steps = {
+        {"shown: the first template", [] {}, 0, 8, 2000, false, 235, 7, "Alpha comment"},
+        // By hand, then the left arrow at the first template reloads it: the
+        // threshold stays, since free space mode is off in a.zv.
+        {"left at the first reloads", [&] {
+             form.Chv->setValue(3);
+             form.FreeSp->setChecked(true);
+             form.FreeSpaceRng->setValue(100);
+             form.MinD->setValue(40);
+             left();
+         }, 0, 8, 2000, false, 100, 7, "Alpha comment"},
+        {"right: no settings file, all defaults", right, 1, 9, 25, true, 235, 3, ""},
+        {"right: the last one", right, 2, 10, 33, true, 99, 12, "Gamma"},
+        {"right at the last reloads", [&] {
+             form.Chv->setValue(500);
+             form.FreeSpaceRng->setValue(1);
+             right();
+         }, 2, 10, 33, true, 99, 12, "Gamma"},
+        {"left", left, 1, 9, 25, true, 235, 3, ""},
+        {"left", left, 0, 8, 2000, false, 235, 7, "Alpha comment"},
+    };
+    for (const TStep &s : steps) {
+        SCOPED_TRACE(s.What);
+        s.Do();
+        EXPECT_EQ(form.ComboBox1->currentIndex(), s.Index);
+        EXPECT_EQ(PreviewWidth(form), s.Preview);
+        EXPECT_EQ(form.Chv->value(), s.Chv);
+        EXPECT_EQ(form.FreeSp->isChecked(), s.FreeSp);
+        EXPECT_EQ(form.FreeSpaceRng->value(), s.FreeSpaceRng);
+        EXPECT_EQ(form.MinD->value(), s.MinD);
+        EXPECT_EQ(form.Conf->toolTip(), s.Comment);
+        EXPECT_EQ(p.Comments.Comment(), s.Comment);
+    }
+    EXPECT_TRUE(p.Dialogs.Errors.isEmpty());
+}
+
+// Picking a template in the drop-down list loads it; a listed file that is
+// gone or not a valid image keeps the previous preview and settings.
+TEST(TemplateSelection, PickingFromTheListAndBrokenTemplates)
+{
+    TProgram p;
+    p.WriteTemplate("a.bmp", Filled(8, 24, qRgb(80, 80, 80)));
+    WriteBytes(p.Scratch.Path("b.bmp"), QByteArray("BM this is not a bitmap"));
+    p.WriteSettings("b.zv", "[CONFIG]\nSensitivity=77\nMinStarsDist=9\nComments=Broken\n");
+    p.WriteTemplate("c.bmp", Filled(10, 24, qRgb(100, 100, 100)));
+    p.WriteSettings("c.zv", "[CONFIG]\nSensitivity=66\nFreeSpaceMode=0\nComments=Third\n");
+    p.WriteTemplate("d.bmp", Filled(12, 24, qRgb(120, 120, 120)));
+    p.WriteSettings("d.zv", "[CONFIG]\nSensitivity=44\n");
+    p.Show();
+    TForm1 &form = p.F();
+    ASSERT_EQ(form.ComboBox1->count(), 4);
+    ASSERT_TRUE(QFile::remove(p.Scratch.Path("d.bmp")));
+    const QImage first = form.Image1->pixmap().toImage();
+
+    // Keyboard steps in the closed list count as picks.
+    form.ComboBox1->setFocus();
+    QTest::keyClick(form.ComboBox1, Qt::Key_Down);
+    EXPECT_EQ(form.ComboBox1->currentText(), QStringLiteral("b.bmp"));
+    EXPECT_EQ(form.Image1->pixmap().toImage(), first);
+    EXPECT_EQ(form.Chv->value(), 25);
+    EXPECT_EQ(form.MinD->value(), 3);
+    EXPECT_EQ(p.Comments.Comment(), QString());
+
+    QTest::keyClick(form.ComboBox1, Qt::Key_Down);
+    EXPECT_EQ(form.ComboBox1->currentText(), QStringLiteral("c.bmp"));
+    EXPECT_EQ(PreviewWidth(form), 10);
+    EXPECT_EQ(form.Chv->value(), 66);
+    EXPECT_FALSE(form.FreeSp->isChecked());
+    EXPECT_EQ(p.Comments.Comment(), QStringLiteral("Third"));
+
+    form.Chv->setValue(1234);
+    form.SpeedButton2->click(); // d.bmp has gone since the list was made
+    EXPECT_EQ(form.ComboBox1->currentText(), QStringLiteral("d.bmp"));
+    EXPECT_EQ(PreviewWidth(form), 10);
+    EXPECT_EQ(form.Chv->value(), 1234);
+    EXPECT_EQ(form.Conf->toolTip(), QStringLiteral("Third"));
+
+    QTest::keyClick(form.ComboBox1, Qt::Key_Home);
+    EXPECT_EQ(form.ComboBox1->currentIndex(), 0);
+    EXPECT_EQ(PreviewWidth(form), 8);
+    EXPECT_EQ(form.Chv->value(), 25);
+    EXPECT_TRUE(form.FreeSp->isChecked());
+    EXPECT_TRUE(p.Dialogs.Errors.isEmpty());
+}
+
+TEST(TemplateSelection, NoTemplates)
+{
+    struct TCase {
+        const char *What;
+        std::function<void(TProgram &)> Fill;
+    };
+    const std::vector<TCase> cases = {
+        {"an empty directory", [](TProgram &) {}},
+        {"only things that are no templates", [](TProgram &p) {
+             ASSERT_TRUE(QDir(p.Scratch.Dir()).mkdir("x.bmp"));
+             p.WriteTemplate(".h.bmp", Filled(8, 24, qRgb(255, 255, 255)));
+             p.WriteTemplate("a.png", Filled(8, 24, qRgb(255, 255, 255)));
+             p.WriteTemplate("a.bmp.old", Filled(8, 24, qRgb(255, 255, 255)));
+             p.WriteSettings("a.zv", "[CONFIG]\nSensitivity=99\n");
+         }},
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.What);
+        TProgram p;
+        c.Fill(p);
+        p.Form = std::make_unique<TForm1>(p.Scratch.Dir(), p.Dialogs);
+        p.Form->SetSideWindows(nullptr, &p.Comments);
+        TForm1 &form = p.F();
+        form.SizeSel->setCurrentIndex(3);
+        form.show();
+        p.Settle();
+        QTest::qWait(20);
+        EXPECT_EQ(p.Dialogs.Errors, QStringList{NoTemplates});
+        EXPECT_EQ(form.SizeSel->currentText(), QStringLiteral("Tiny"));
+        EXPECT_EQ(form.ComboBox1->count(), 0);
+        EXPECT_EQ(form.ComboBox1->currentIndex(), -1);
+        EXPECT_TRUE(form.Image1->pixmap().isNull());
+        EXPECT_EQ(form.Chv->value(), 25);
+        EXPECT_FALSE(form.FreeSp->isChecked());
+        EXPECT_EQ(form.FreeSpaceRng->value(), 235);
+        EXPECT_EQ(form.MinD->value(), 3);
+        // The arrows have nothing to load.
+        form.SpeedButton1->click();
+        form.SpeedButton2->click();
+        EXPECT_TRUE(form.Image1->pixmap().isNull());
+        EXPECT_EQ(p.Dialogs.Errors.size(), 1);
+    }
+}
+
+// ---- generation --------------------------------------------------------------
+
+// Runs that end before placing anything: no message, no draw, nothing
+// written, no repaint, and the controls back as they were.
+TEST(Generation, EndsQuietlyWithoutUniverseOrTemplate)
+{
+    struct TCase {
+        const char *What;
+        bool WithTemplate;
+        std::function<QString(TProgram &)> Prepare; // the file opened, if any
+    };
+    const std::vector<TCase> cases = {
+        {"no file opened", true, [](TProgram &) { return QString(); }},
+        {"the file is not a universe", true, [](TProgram &p) {
+             WriteBytes(p.Scratch.Path("bad.xy"), QByteArray(300, 'x'));
+             return p.Scratch.Path("bad.xy");
+         }},
+        {"the file went away", true, [](TProgram &p) {
+             const QString path = p.Scratch.CopyReal("tiny-32planets-2players.xy");
+             p.Open(path);
+             EXPECT_TRUE(QFile::remove(path));
+             return QString();
+         }},
+        {"the template went away", true, [](TProgram &p) {
+             EXPECT_TRUE(QFile::remove(p.Scratch.Path("disc.bmp")));
+             return p.Scratch.CopyReal("tiny-32planets-2players.xy");
+         }},
+        {"the template is no bitmap any more", true, [](TProgram &p) {
+             WriteBytes(p.Scratch.Path("disc.bmp"), QByteArray("GIF89a"));
+             return p.Scratch.CopyReal("tiny-32planets-2players.xy");
+         }},
+        {"no templates at all", false, [](TProgram &p) { return p.Scratch.CopyReal("tiny-32planets-2players.xy"); }},
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.What);
+        TProgram p;
+        if (c.WithTemplate)
+            p.CopySample("disc");
+        p.Show();
+        QTest::qWait(10);
+        p.Dialogs.Errors.clear();
+        TForm1 &form = p.F();
+        const QString path = c.Prepare(p);
+        if (!path.isEmpty())
+            p.Open(path);
+        const QByteArray before = path.isEmpty() ? QByteArray() : ReadBytes(path);
+        const bool changeEnabled = form.BitBtn1->isEnabled();
+        QSignalSpy paints(form.PaintBox1, &TPaintBox::Paint);
+        ProgramRandom().Seed = 31337;
+
+        p.Generate();
+
+        EXPECT_TRUE(p.Dialogs.Errors.isEmpty());
+        EXPECT_EQ(ProgramRandom().Seed, 31337u) << "nothing was drawn";
+        EXPECT_EQ(form.BitBtn2->text(), QStringLiteral("Generate !"));
+        EXPECT_FALSE(form.Progr->isVisible());
+        EXPECT_EQ(form.BitBtn1->isEnabled(), changeEnabled);
+        EXPECT_FALSE(form.StopRequested);
+        EXPECT_FALSE(StopPressed);
+        EXPECT_EQ(paints.count(), 0);
+        if (!path.isEmpty()) {
+            EXPECT_EQ(ReadBytes(path), before);
+        }
+    }
+}
+
+// A whole run through the window writes exactly what PlaceStars and
+// SaveToFile write on the same inputs from the same generator state.
+TEST(Generation, FullRunWritesThePlacement)
+{
+    struct TCase {
+        const char *What;
+        const char *File;
+        const char *Template;
+        uint32_t Seed;
+        std::function<void(TForm1 &)> Adjust = {}; // just before "Generate !"
+        int SizeIndex = -1;                        // -1: the file's own class
+        int Sensitivity = -1, MinD = -1;           // what the run must use; -1: the control's value
+    };
+    auto typeInto = [](QSpinBox *Spin, const QString &Text) {
+        // Typed, the focus still in the editor: the value is not taken yet.
+        auto *edit = Spin->findChild<QLineEdit *>();
+        ASSERT_NE(edit, nullptr);
+        edit->setText(Text);
+    };
+    const std::vector<TCase> cases = {
+        // The panel's close button leaves StopRequested set; a run clears it
+        // when it starts.
+        {"tiny universe, disc, after the Stars moving panel was closed", "tiny-32planets-2players.xy", "disc", 12345,
+         [](TForm1 &f) {
+             f.BitBtn1->click();
+             f.SpeedButton4->click();
+             ASSERT_TRUE(f.StopRequested);
+             ASSERT_TRUE(f.BitBtn2->isEnabled());
+         }},
+        {"another size class chosen, a stale StopPressed", "small-128planets-3players.xy", "spiral", 777,
+         [](TForm1 &f) {
+             f.SizeSel->setCurrentIndex(2);
+             StopPressed = true;
+         },
+         2},
+        {"large universe, free space off", "large-640planets-2players.xy", "clusters", 99},
+        {"typed values count", "tiny-32planets-2players.xy", "cross", 4,
+         [&](TForm1 &f) {
+             typeInto(f.Chv, "60");
+             typeInto(f.MinD, "5");
+             f.FreeSp->setChecked(false);
+         },
+         -1, 60, 5},
+        {"typed values are clamped", "small-128planets-1player.xy", "ring", 2024,
+         [&](TForm1 &f) {
+             typeInto(f.Chv, "3000");
+             typeInto(f.MinD, "1");
+         },
+         -1, 2000, 3},
+        {"a cleared editor counts as its minimum", "tiny-32planets-2players.xy", "ring", 3,
+         [&](TForm1 &f) { typeInto(f.Chv, ""); }, -1, 1},
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.What);
+        TProgram p;
+        p.CopySample(QLatin1String(c.Template));
+        p.Show();
+        TForm1 &form = p.F();
+        const QString path = p.Scratch.CopyReal(QLatin1String(c.File));
+        const QByteArray original = ReadBytes(path);
+        p.Open(path);
+        ASSERT_EQ(form.ComboBox1->currentText(), QLatin1String(c.Template) + ".bmp");
+        if (c.Adjust)
+            c.Adjust(form);
+        ASSERT_EQ(form.Map.HilitePixel.x(), -1) << "a blinking star would draw from the generator";
+
+        struct TDuring {
+            bool Seen = false;
+            QString Caption;
+            bool ProgressShown = false;
+            int Minimum = -1, Maximum = -1, Value = -1;
+            bool ChangeEnabled = true;
+        } during;
+        QTimer::singleShot(0, &form, [&] {
+            during = {true, form.BitBtn2->text(), form.Progr->isVisible(), form.Progr->minimum(),
+                      form.Progr->maximum(), form.Progr->value(), form.BitBtn1->isEnabled()};
+        });
+        QSignalSpy paints(form.PaintBox1, &TPaintBox::Paint);
+        const int sizeIndex = c.SizeIndex >= 0 ? c.SizeIndex : form.SizeSel->currentIndex();
+        ProgramRandom().Seed = c.Seed;
+        p.Generate();
+        const uint32_t seedAfter = ProgramRandom().Seed;
+
+        TPlacementSettings settings;
+        settings.Sensitivity = c.Sensitivity >= 0 ? c.Sensitivity : form.Chv->value();
+        settings.FreeSpace = form.FreeSp->isChecked();
+        settings.Threshold = form.FreeSpaceRng->value();
+        settings.AttemptLimit = 250;
+        const int minD = c.MinD >= 0 ? c.MinD : form.MinD->value();
+        const TDirectRun direct = RunDirectly(original, p.Scratch.Path(QLatin1String(c.Template) + ".bmp"), settings,
+                                              minD, sizeIndex, c.Seed);
+        ASSERT_EQ(direct.Failure, QString());
+
+        const QByteArray written = ReadBytes(path);
+        EXPECT_EQ(written.size(), original.size());
+        EXPECT_TRUE(written == direct.Bytes) << "the window wrote another universe";
+        EXPECT_NE(written, original);
+        EXPECT_EQ(OutsidePlanetWords(written), OutsidePlanetWords(original));
+        EXPECT_EQ(seedAfter, direct.SeedAfter) << "the same draws in the same order";
+
+        const int stars = TStarsXY(path).StarCount;
+        EXPECT_TRUE(during.Seen);
+        EXPECT_EQ(during.Caption, QStringLiteral("Stop !"));
+        EXPECT_TRUE(during.ProgressShown);
+        EXPECT_EQ(during.Minimum, 0);
+        EXPECT_EQ(during.Maximum, stars - 1);
+        EXPECT_EQ(during.Value, 1) << "the first pending message comes after the first star";
+        EXPECT_FALSE(during.ChangeEnabled) << "\"Change...\" waits for the run";
+
+        EXPECT_EQ(paints.count(), 1);
+        EXPECT_EQ(form.Map.StarPoints, StarsOf(path)) << "the map shows the new universe";
+        EXPECT_EQ(form.SizeSel->currentIndex(), TStarsXY(path).GetSizeIndex());
+        EXPECT_EQ(form.BitBtn2->text(), QStringLiteral("Generate !"));
+        EXPECT_FALSE(form.Progr->isVisible());
+        EXPECT_TRUE(form.BitBtn1->isEnabled());
+        EXPECT_FALSE(form.StopRequested);
+        EXPECT_FALSE(StopPressed);
+        EXPECT_TRUE(p.Dialogs.Errors.isEmpty());
+        // The editors show the values the run used.
+        EXPECT_EQ(form.Chv->value(), settings.Sensitivity);
+        EXPECT_EQ(form.MinD->value(), minD);
+    }
+    StopPressed = false;
+}
+
+// "Stop !" and closing the window end a run at its next pass: nothing is
+// written and the map is not repainted.
+TEST(Generation, StoppedRun)
+{
+    struct TCase {
+        const char *What;
+        std::function<void(TForm1 &)> Stop;
+        bool StaysOpen;
+    };
+    const std::vector<TCase> cases = {
+        {"Stop ! pressed", [](TForm1 &f) { f.BitBtn2->click(); }, true},
+        {"the window closed", [](TForm1 &f) { f.close(); }, false},
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.What);
+        TProgram p;
+        p.CopySample("spiral");
+        p.Show();
+        TForm1 &form = p.F();
+        const QString path = p.Scratch.CopyReal("large-640planets-2players.xy");
+        const QByteArray original = ReadBytes(path);
+        p.Open(path);
+        const auto stars = form.Map.StarPoints;
+        QSignalSpy paints(form.PaintBox1, &TPaintBox::Paint);
+        bool stopPressedThen = false;
+        QString captionThen;
+        QTimer::singleShot(0, &form, [&] {
+            captionThen = form.BitBtn2->text();
+            c.Stop(form);
+            stopPressedThen = StopPressed || form.StopRequested;
+        });
+        const uint32_t seed = 5;
+        ProgramRandom().Seed = seed;
+        p.Generate();
+        const uint32_t seedAfter = ProgramRandom().Seed;
+
+        EXPECT_EQ(captionThen, QStringLiteral("Stop !"));
+        EXPECT_TRUE(stopPressedThen);
+        EXPECT_EQ(ReadBytes(path), original);
+        EXPECT_EQ(paints.count(), 0);
+        EXPECT_EQ(form.Map.StarPoints, stars);
+        EXPECT_EQ(form.BitBtn2->text(), QStringLiteral("Generate !"));
+        EXPECT_FALSE(form.Progr->isVisible());
+        EXPECT_TRUE(form.BitBtn1->isEnabled());
+        EXPECT_FALSE(StopPressed);
+        EXPECT_FALSE(form.StopRequested);
+        EXPECT_EQ(form.isVisible(), c.StaysOpen);
+        EXPECT_TRUE(p.Dialogs.Errors.isEmpty());
+
+        // The run stopped at the pass after the first star: exactly the
+        // draws of one placed star were made.
+        TPlacementSettings settings;
+        settings.Sensitivity = form.Chv->value();
+        settings.FreeSpace = form.FreeSp->isChecked();
+        settings.Threshold = form.FreeSpaceRng->value();
+        const TDirectRun one = RunDirectly(original, p.Scratch.Path("spiral.bmp"), settings, form.MinD->value(),
+                                           form.SizeSel->currentIndex(), seed, 1);
+        EXPECT_EQ(seedAfter, one.SeedAfter);
+    }
+}
+
+// A run that cannot place a star fails with a message, after the window has
+// been put back, and writes nothing.
+TEST(Generation, CrowdedUniverseFails)
+{
+    TProgram p;
+    QImage spot = Filled(30, 40, qRgb(0, 0, 0));
+    spot.setPixel(5, 5, qRgb(255, 255, 255));
+    p.WriteTemplate("spot.bmp", spot);
+    p.Show();
+    TForm1 &form = p.F();
+    ASSERT_TRUE(form.FreeSp->isChecked()); // no settings file: free space mode at 235
+    const QString path = p.Scratch.CopyReal("tiny-32planets-2players.xy");
+    const QByteArray original = ReadBytes(path);
+    p.Open(path);
+    form.MinD->setValue(40);
+    form.SizeSel->setCurrentIndex(0);
+    form.MaxC->setChecked(false);
+    QSignalSpy paints(form.PaintBox1, &TPaintBox::Paint);
+    ProgramRandom().Seed = 1;
+
+    p.Generate();
+    const uint32_t seedAfter = ProgramRandom().Seed;
+
+    EXPECT_EQ(p.Dialogs.Errors, QStringList{TooSmallUniverse});
+    ASSERT_EQ(p.Dialogs.States.size(), 1u);
+    EXPECT_EQ(p.Dialogs.States[0].Caption, QStringLiteral("Generate !")) << "the window is put back first";
+    EXPECT_FALSE(p.Dialogs.States[0].ProgressShown);
+    EXPECT_TRUE(p.Dialogs.States[0].ChangeEnabled);
+    EXPECT_EQ(ReadBytes(path), original);
+    EXPECT_EQ(paints.count(), 0);
+    EXPECT_FALSE(form.StopRequested);
+
+    // The same inputs without a window fail the same way with the 25 tries
+    // of an unchecked "Maximize search".
+    TPlacementSettings settings;
+    settings.FreeSpace = true;
+    settings.Threshold = 235;
+    settings.AttemptLimit = 25;
+    const TDirectRun direct = RunDirectly(original, p.Scratch.Path("spot.bmp"), settings, 40, 0, 1);
+    EXPECT_EQ(direct.Failure, TooSmallUniverse);
+    EXPECT_EQ(seedAfter, direct.SeedAfter) << "it gave up after the same draws";
+}
+
+// A template needs a column and more than 20 rows; a smaller one is refused
+// through the error box before any draw.
+TEST(Generation, TemplateSize)
+{
+    struct TCase {
+        int Width, Height;
+        QString Message; // empty: the run completes
+    };
+    const std::vector<TCase> cases = {
+        {1, 20, "The template is too small: it is 1 x 20 pixels, and it needs at least 1 column and more than 20 rows."},
+        {64, 20, "The template is too small: it is 64 x 20 pixels, and it needs at least 1 column and more than 20 rows."},
+        {1, 21, ""},
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Height);
+        TProgram p;
+        p.WriteTemplate("t.bmp", Filled(c.Width, c.Height, qRgb(255, 255, 255)));
+        p.Show();
+        TForm1 &form = p.F();
+        // One star: it fits wherever the single sampled pixel puts it.
+        const QString path = p.Scratch.Path("one.xy");
+        WriteBytes(path, MakeImage({Word(500, 700, 42)}));
+        const QByteArray original = ReadBytes(path);
+        p.Open(path);
+        const int sizeIndex = form.SizeSel->currentIndex();
+        const uint32_t seed = 8;
+        ProgramRandom().Seed = seed;
+        p.Generate();
+
+        if (c.Message.isEmpty()) {
+            EXPECT_TRUE(p.Dialogs.Errors.isEmpty());
+            TPlacementSettings settings;
+            settings.Sensitivity = form.Chv->value();
+            settings.FreeSpace = form.FreeSp->isChecked();
+            settings.Threshold = form.FreeSpaceRng->value();
+            const TDirectRun direct =
+                RunDirectly(original, p.Scratch.Path("t.bmp"), settings, form.MinD->value(), sizeIndex, seed);
+            EXPECT_EQ(ReadBytes(path), direct.Bytes);
+            EXPECT_NE(ReadBytes(path), original);
+        } else {
+            EXPECT_EQ(p.Dialogs.Errors, QStringList{c.Message});
+            EXPECT_EQ(ReadBytes(path), original);
+            EXPECT_EQ(ProgramRandom().Seed, seed);
+            ASSERT_EQ(p.Dialogs.States.size(), 1u);
+            EXPECT_EQ(p.Dialogs.States[0].Caption, QStringLiteral("Generate !"));
+            EXPECT_FALSE(p.Dialogs.States[0].ProgressShown);
+        }
+        EXPECT_EQ(form.BitBtn2->text(), QStringLiteral("Generate !"));
+        EXPECT_FALSE(form.Progr->isVisible());
+    }
+}
