@@ -77,6 +77,10 @@ public:
     bool PanelBusy = false;
     bool ChangeMode = false;
     bool PickDone = false;
+    // A relocation is under way. The close button puts the panel back into
+    // entry mode while the run is still ending, which shows "Next" again: a
+    // click on it then must not start a second run inside the first.
+    bool Relocating = false;
 
     // ---- controls, named as in the window layout ----
     QGroupBox *GroupBox1, *GroupBox2;

@@ -328,6 +328,8 @@ void TForm1::FinishRelocation(std::unique_ptr<TStarsXY> &Universe)
 
 void TForm1::BitBtn3Click()
 {
+    if (Relocating)
+        return;
     StopRequested = false;
     for (size_t i = 0; i < Groups.size(); ++i)
         ValidateGroup(Groups[i].Names->text(), static_cast<int>(i) + 1);
@@ -336,6 +338,11 @@ void TForm1::BitBtn3Click()
 
     // From here every way out passes through FinishRelocation, before any
     // message is shown.
+    Relocating = true;
+    struct TRunning {
+        bool &Flag;
+        ~TRunning() { Flag = false; }
+    } running{Relocating};
     std::unique_ptr<TStarsXY> universe;
     try {
         Relocate(universe);
