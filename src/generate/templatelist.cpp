@@ -1,6 +1,7 @@
 #include "templatelist.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <algorithm>
@@ -29,8 +30,24 @@ bool LoadTemplateImage(const QString &Path, QImage &Image)
 {
     // A directory or a FIFO named x.bmp is not a template (a FIFO would
     // block the read).
-    if (!QFileInfo(Path).isFile())
+    const QFileInfo info(Path);
+    if (!info.isFile())
         return false;
+    // Qt's reader fills the rows missing from a cut-off file with black and
+    // reports success; a template that lost part of its picture is refused
+    // instead. The file header states the file's whole length.
+    {
+        QFile file(Path);
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray header = file.read(6);
+        if (header.size() == 6 && header.startsWith("BM")) {
+            const auto *b = reinterpret_cast<const uchar *>(header.constData()) + 2;
+            const qint64 declared = qint64(b[0]) | qint64(b[1]) << 8 | qint64(b[2]) << 16 | qint64(b[3]) << 24;
+            if (declared > info.size())
+                return false;
+        }
+    }
     QImageReader reader(Path, QByteArrayLiteral("bmp"));
     reader.setAutoDetectImageFormat(false);
     reader.setDecideFormatFromContent(false);
