@@ -13,6 +13,8 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFileInfo>
+#include "hugeimage.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -23,31 +25,6 @@ QString TemplatesDir()
     return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../resources/templates"));
 }
 
-// A valid universe of 999 stars spread over a Huge map, built in memory.
-QByteArray HugeImage()
-{
-    QByteArray image;
-    auto put16 = [&](uint16_t v) {
-        image.append(char(v & 0xFF));
-        image.append(char(v >> 8));
-    };
-    put16(0x2010);
-    image.append("J3J3", 4);
-    image.append(QByteArray(12, '\0'));
-    put16(uint16_t((7 << 10) | 64));
-    image.append(QByteArray(64, char(0x5A)));
-    TRandom r;
-    for (int i = 0; i < 999; ++i) {
-        const uint32_t delta = i == 0 ? 0 : 2;
-        const uint32_t y = 1000 + r.RandomInt(1999);
-        const uint32_t word = delta | (y << 10) | (uint32_t(i) << 22);
-        put16(uint16_t(word & 0xFFFF));
-        put16(uint16_t(word >> 16));
-    }
-    put16(0x0002);
-    put16(8);
-    return image;
-}
 
 struct TSample {
     QImage Image;

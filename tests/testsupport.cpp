@@ -1,5 +1,8 @@
 #include "testsupport.h"
 
+#include "messages.h"
+#include "random.h"
+
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -69,4 +72,37 @@ QByteArray MakeImage(const std::vector<uint32_t> &Words, uint16_t Players, int B
     put16(0x0002); // last block: type 0, size 2
     put16(Players);
     return image;
+}
+
+std::vector<TStarRec> FileStars(const QByteArray &Image)
+{
+    const TStarsXY universe = TStarsXY::FromImage(Image);
+    std::vector<TStarRec> stars;
+    uint32_t x = 1000;
+    for (int i = 0; i < universe.StarCount; ++i) {
+        const TStarRec word =
+            UnpackPlanet(reinterpret_cast<const uint8_t *>(Image.constData()) + universe.PlanetsStart() + 4 * i);
+        x += word.X;
+        stars.push_back({x, word.Y, word.NameId});
+    }
+    return stars;
+}
+
+uint32_t SeedAfter(uint32_t Seed, int64_t Steps)
+{
+    TRandom r;
+    r.Seed = Seed;
+    for (int64_t i = 0; i < Steps; ++i)
+        r.NextSeed();
+    return r.Seed;
+}
+
+QString MessageOf(const std::function<void()> &F)
+{
+    try {
+        F();
+    } catch (const EZorvane &e) {
+        return e.Message();
+    }
+    return QStringLiteral("<no failure>");
 }

@@ -1,9 +1,12 @@
 // Helpers shared by the tests: the real universe files and scratch folders.
 #pragma once
 
+#include "starsxy.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <ostream>
 #include <vector>
 
@@ -43,3 +46,13 @@ private:
 QByteArray MakeImage(const std::vector<uint32_t> &Words, uint16_t Players = 2, int BodySize = 8);
 // A planet word from its fields.
 uint32_t Word(uint32_t Delta, uint32_t Y, uint32_t NameId);
+
+// The planets as the file stores them, in file order: absolute X (the deltas
+// summed from 1000), the file's own Y and the name id.
+std::vector<TStarRec> FileStars(const QByteArray &Image);
+
+// The seed after Steps draws from Seed.
+uint32_t SeedAfter(uint32_t Seed, int64_t Steps);
+
+// The message of the EZorvane that F throws, or "<no failure>".
+QString MessageOf(const std::function<void()> &F);

@@ -115,14 +115,6 @@ void RightClick(TForm1 &Form, QPoint At, Qt::KeyboardModifiers Modifiers = Qt::N
 
 QImage RGB32(const QImage &Image) { return Image.convertToFormat(QImage::Format_RGB32); }
 
-uint32_t SeedAfter(uint32_t Seed, int Steps)
-{
-    TRandom r;
-    r.Seed = Seed;
-    for (int i = 0; i < Steps; ++i)
-        r.NextSeed();
-    return r.Seed;
-}
 
 } // namespace
 

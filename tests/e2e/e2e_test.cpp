@@ -175,20 +175,6 @@ private:
     QPoint FOrigin;
 };
 
-// The stars of a universe file in file order, with file-orientation Y.
-std::vector<TStarRec> FileStars(const QByteArray &Image)
-{
-    const TStarsXY universe = TStarsXY::FromImage(Image);
-    std::vector<TStarRec> stars;
-    uint32_t x = 1000;
-    for (int i = 0; i < universe.StarCount; ++i) {
-        const TStarRec word = UnpackPlanet(reinterpret_cast<const uint8_t *>(Image.constData()) +
-                                           universe.PlanetsStart() + 4 * i);
-        x += word.X;
-        stars.push_back({x, word.Y, word.NameId});
-    }
-    return stars;
-}
 
 } // namespace
 

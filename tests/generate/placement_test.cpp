@@ -15,15 +15,6 @@ const QString GenerateData = QStringLiteral(ZV_GENERATE_DATA);
 const QString TemplatesDir = QStringLiteral(ZV_TEMPLATES_DIR);
 const QString TooSmallUniverse = QStringLiteral("Universe to small. Set \"Maximize search\" and try again.");
 
-QString MessageOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const EZorvane &e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no failure>");
-}
 
 // A template of one colour.
 QImage Filled(int Width, int Height, QRgb Colour)
@@ -42,14 +33,6 @@ QImage Loaded(const QString &Path)
     return image;
 }
 
-uint32_t SeedAfter(uint32_t Seed, int64_t Steps)
-{
-    TRandom r;
-    r.Seed = Seed;
-    for (int64_t i = 0; i < Steps; ++i)
-        r.NextSeed();
-    return r.Seed;
-}
 
 std::vector<TStarRec> StarsOf(const TStarsXY &Universe)
 {

@@ -68,22 +68,6 @@ QStringList Sorted(QStringList List)
     return List;
 }
 
-// The planets as the file stores them: absolute X (the deltas summed), the
-// file's own Y and the name id.
-std::vector<TStarRec> FileStars(const QByteArray &Image)
-{
-    const TStarsXY universe = TStarsXY::FromImage(Image);
-    std::vector<TStarRec> stars;
-    uint32_t x = 1000;
-    for (int i = 0; i < universe.StarCount; ++i) {
-        TStarRec word = UnpackPlanet(reinterpret_cast<const uint8_t *>(Image.constData()) +
-                                     universe.PlanetsStart() + 4 * i);
-        x += word.X;
-        word.X = x;
-        stars.push_back(word);
-    }
-    return stars;
-}
 
 // The byte offsets at which two images of one length differ.
 std::vector<int> DifferingBytes(const QByteArray &A, const QByteArray &B)

@@ -24,15 +24,6 @@ QByteArray ImageOf(const std::vector<TStarRec> &stars, uint16_t players = 2)
     return MakeImage(words, players);
 }
 
-QString MessageOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const EZorvane &e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no failure>");
-}
 
 const QString Corrupt = QStringLiteral("The game file appears to be corrupt");
 const QString NoStar = QStringLiteral("Specified star does not exist");
