@@ -357,23 +357,19 @@ void TForm1::SpeedButton3Click()
     BitBtn1->setEnabled(true);
 }
 
-void TForm1::SpeedButton5Click()
+// Shows a side window, or brings it forward when it is already visible.
+static void ShowSideWindow(QWidget *Window)
 {
-    if (!FHelp)
+    if (!Window)
         return;
-    FHelp->show();
-    FHelp->raise();
-    FHelp->activateWindow();
+    Window->show();
+    Window->raise();
+    Window->activateWindow();
 }
 
-void TForm1::ConfClick()
-{
-    if (!FComments)
-        return;
-    FComments->show();
-    FComments->raise();
-    FComments->activateWindow();
-}
+void TForm1::SpeedButton5Click() { ShowSideWindow(FHelp); }
+
+void TForm1::ConfClick() { ShowSideWindow(FComments); }
 
 // ---- the map ---------------------------------------------------------------
 

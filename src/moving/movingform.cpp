@@ -219,27 +219,24 @@ void TForm1::FillNameList()
     StaticText1->setText(LoadStr(TMsg::StarsCount) + QString::number(Map.StarPoints.size()));
 }
 
-void TForm1::SetEntryMode()
+// Entry mode builds groups; pick mode only shows prompts while a relocation
+// runs. The enabled state of ComboBox2 is how the close button tells them
+// apart.
+static void SetPanelMode(TForm1 &Form, bool Picking)
 {
-    Label11->setText(LoadStr(TMsg::EntryModeHint));
-    for (const TGroupRow &row : Groups)
-        row.Names->setReadOnly(false);
-    for (QWidget *control : std::initializer_list<QWidget *>{ComboBox2, BitBtn6, BitBtn4, BitBtn5, BitBtn3})
-        control->setEnabled(true);
-    BitBtn3->show();
-    Label12->clear();
+    Form.Label11->setText(LoadStr(Picking ? TMsg::PickModeHint : TMsg::EntryModeHint));
+    for (const TGroupRow &row : Form.Groups)
+        row.Names->setReadOnly(Picking);
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{Form.ComboBox2, Form.BitBtn6, Form.BitBtn4, Form.BitBtn5, Form.BitBtn3})
+        control->setEnabled(!Picking);
+    Form.BitBtn3->setVisible(!Picking);
+    Form.Label12->clear();
 }
 
-void TForm1::SetPickMode()
-{
-    Label11->setText(LoadStr(TMsg::PickModeHint));
-    for (const TGroupRow &row : Groups)
-        row.Names->setReadOnly(true);
-    for (QWidget *control : std::initializer_list<QWidget *>{ComboBox2, BitBtn6, BitBtn4, BitBtn5, BitBtn3})
-        control->setEnabled(false);
-    BitBtn3->hide();
-    Label12->clear();
-}
+void TForm1::SetEntryMode() { SetPanelMode(*this, false); }
+
+void TForm1::SetPickMode() { SetPanelMode(*this, true); }
 
 void TForm1::ResetGroupColors()
 {
