@@ -151,7 +151,6 @@ public:
     void ClearGroups();
     bool IsKnownName(const QString &Name) const;
     void ValidateGroup(const QString &Text, int Number) const;
-    int32_t FindStarIndex(const QString &Name) const;
     // Waits for a click on the map: true once PickDone is set, false when
     // StopRequested ends the wait first.
     bool WaitForPick();

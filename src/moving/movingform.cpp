@@ -4,6 +4,7 @@
 #include "messages.h"
 #include "paintbox.h"
 #include "planetnames.h"
+#include "relocation.h"
 #include "stars.h"
 #include "starsxy.h"
 
@@ -271,18 +272,6 @@ void TForm1::ValidateGroup(const QString &Text, int Number) const
             throw EZorvane(TMsg::UnknownStarName, {Number});
 }
 
-int32_t TForm1::FindStarIndex(const QString &Name) const
-{
-    const int32_t id = IdByName(Name);
-    if (id < 0)
-        return -1;
-    const auto &stars = Map.StarPoints;
-    for (size_t i = 0; i < stars.size(); ++i)
-        if (stars[i].NameId == static_cast<uint32_t>(id))
-            return static_cast<int32_t>(i);
-    return -1;
-}
-
 bool TForm1::WaitForPick()
 {
     // The flags are tested after each batch of window messages. Between
@@ -364,16 +353,23 @@ void TForm1::Relocate(std::unique_ptr<TStarsXY> &Universe)
             } catch (const EZorvane &) {
                 return; // quietly: the file went away or went bad
             }
-            const int32_t k = FindStarIndex(name);
-            Map.BandMinX = static_cast<int32_t>(Universe->GetStar(k - 1).X);
-            Map.BandMaxX = static_cast<int32_t>(Universe->GetStar(k + 1).X);
+            // The star and its band come from the file just read, never
+            // from the map's copy of an earlier paint.
+            const int32_t k = FindStarIndex(*Universe, name);
+            if (k < 0)
+                throw EZorvane(TMsg::StarGone, {name});
+            const TBand band = StarBand(*Universe, k);
+            Map.BandMinX = band.MinX;
+            Map.BandMaxX = band.MaxX;
             RepaintMap();
             Label12->setText(FormatStr(TMsg::SelectCoordinates, {name, static_cast<long long>(j) + 1}));
             ActiveGroup = static_cast<int32_t>(j);
             PickDone = false;
             if (!WaitForPick())
                 return; // stopped: the pending planet stays where it is
-            Universe->SetStar(k, Map.PickPos.x(), Map.PickPos.y(), -1, false);
+            MoveStar(*Universe, k, Map.PickPos.x(), Map.PickPos.y());
+            // Written only when the file still holds what was read before
+            // the pick.
             Universe->SaveToFile(path, false);
             RepaintMap();
             if (j >= Groups.size())

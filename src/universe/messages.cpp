@@ -15,6 +15,9 @@ QString LoadStr(TMsg id)
     case TMsg::ListIndexOutOfBounds: return QStringLiteral("List index out of bounds (%d)");
     case TMsg::CannotOpenFile: return QStringLiteral("Cannot open file \"%s\": %s");
     case TMsg::CannotWriteFile: return QStringLiteral("Cannot write file \"%s\": %s");
+    case TMsg::FileChanged:
+        return QStringLiteral("The file \"%s\" was changed by another program since it was read; nothing was written");
+    case TMsg::StarGone: return QStringLiteral("The star \"%s\" is no longer in the file");
     case TMsg::TemplatesNotFound: return QStringLiteral("Templates not found ! (must be .bmp file)");
     case TMsg::UniverseTooSmall:
         return QStringLiteral("Universe to small. Set \"Maximize search\" and try again.");

@@ -22,6 +22,8 @@ enum class TMsg {
     ListIndexOutOfBounds, // %d
     CannotOpenFile,       // %s path, %s reason
     CannotWriteFile,      // %s path, %s reason
+    FileChanged,          // %s path
+    StarGone,             // %s name
     TemplatesNotFound,
     UniverseTooSmall,
     TemplateTooSmall,     // %d width, %d height

@@ -1,11 +1,9 @@
 #include "starsxy.h"
 
-#include "random.h"
+#include "gamefile.h"
 #include "messages.h"
+#include "random.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <cstring>
 
@@ -99,46 +97,17 @@ constexpr qint64 MaxImageSize = 20 + 1023 + 4 * 65535 + 3 + 4;
 
 [[noreturn]] void Corrupt() { throw EZorvane(TMsg::FileCorrupt); }
 
-QByteArray ReadWholeFile(const QString &FileName)
-{
-    if (FileName.isEmpty())
-        throw EZorvane(TMsg::CannotOpenFile, {FileName, QStringLiteral("No file name given")});
-    const QFileInfo info(FileName);
-    // Only ordinary files: a FIFO or a device would block or never end.
-    if (info.exists() && !info.isFile())
-        throw EZorvane(TMsg::CannotOpenFile, {FileName, QStringLiteral("Not a regular file")});
-    QFile file(FileName);
-    // Opened for writing too: a file that cannot be written is not loaded,
-    // since every operation on it may end by writing it back.
-    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
-        throw EZorvane(TMsg::CannotOpenFile, {FileName, file.errorString()});
-    QByteArray image = file.read(MaxImageSize + 1);
-    if (file.error() != QFileDevice::NoError)
-        throw EZorvane(TMsg::CannotOpenFile, {FileName, file.errorString()});
-    if (image.size() > MaxImageSize)
-        Corrupt();
-    return image;
-}
-
-void WriteWholeFile(const QString &FileName, const QByteArray &Image)
-{
-    // The new image goes to a temporary file beside the original, which is
-    // replaced only once every byte is written: a crash, a full disk or a
-    // killed process never leaves the game file empty or cut. Where the
-    // folder is not writable, the file is written in place instead.
-    QSaveFile file(FileName);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EZorvane(TMsg::CannotWriteFile, {FileName, file.errorString()});
-    if (file.write(Image) != Image.size() || !file.commit())
-        throw EZorvane(TMsg::CannotWriteFile, {FileName, file.errorString()});
-}
-
 } // namespace
 
 // ---- the universe ----------------------------------------------------------
 
-TStarsXY::TStarsXY(const QString &FileName) { Load(ReadWholeFile(FileName)); }
+TStarsXY::TStarsXY(const QString &FileName)
+{
+    QByteArray image = ReadGameFile(FileName, MaxImageSize);
+    if (image.size() > MaxImageSize)
+        Corrupt();
+    Load(std::move(image));
+}
 
 TStarsXY TStarsXY::FromImage(const QByteArray &Image)
 {
@@ -182,6 +151,7 @@ void TStarsXY::Load(QByteArray Image)
         Corrupt();
 
     FFileImage = std::move(Image);
+    FReadImage = FFileImage;
     bytes = reinterpret_cast<const uint8_t *>(FFileImage.constData());
     FImageSize = static_cast<int32_t>(L);
     FFileHeader = header;
@@ -280,8 +250,7 @@ QByteArray TStarsXY::PackImage(bool SortByX)
 
 void TStarsXY::SaveToFile(const QString &FileName, bool SortByX)
 {
-    const QByteArray image = PackImage(SortByX);
-    WriteWholeFile(FileName, image);
+    WriteGameFile(FileName, FReadImage, PackImage(SortByX));
 }
 
 TBounds TStarsXY::GetBounds() const
@@ -414,4 +383,13 @@ void TStarsXY::SetSizeIndex(uint8_t SizeIndex)
     FMinX = FMinY = 1000;
     FMaxX = FMaxY = 1000 + 400 * (SizeIndex + 1u) - 2;
     FGrid.Valid = false;
+}
+
+void TStarsXY::ExtendRight(uint32_t MaxX)
+{
+    CheckLoaded();
+    if (MaxX > FMaxX) {
+        FMaxX = MaxX;
+        FGrid.Valid = false;
+    }
 }

@@ -81,7 +81,9 @@ public:
 
     // Writes the universe to FileName: Y mirrored back to the file's
     // orientation, optionally re-sorted by X, the planet words patched into
-    // the image. The file is replaced only once the new image is complete.
+    // the image. Only over what was read: when the file no longer holds
+    // exactly ReadImage() (another program changed it), nothing is written
+    // and EZorvane with TMsg::FileChanged is thrown. See WriteGameFile.
     void SaveToFile(const QString &FileName, bool SortByX);
     // The planet words patched into the image, without writing anything.
     QByteArray PackImage(bool SortByX);
@@ -91,8 +93,14 @@ public:
     TStarRec GetStar(int32_t Index) const;
     uint8_t GetSizeIndex() const;
     void SetSizeIndex(uint8_t SizeIndex);
+    // Raises the right bound to MaxX, when that lies further right, so a
+    // star may be set there. The Y bounds, with which saving mirrors Y back,
+    // stay as they are.
+    void ExtendRight(uint32_t MaxX);
 
     const QByteArray &FileImage() const { return FFileImage; }
+    // The bytes as they were read, whatever was packed since.
+    const QByteArray &ReadImage() const { return FReadImage; }
     const TFileHeader &FileHeader() const { return FFileHeader; }
     uint16_t PlanetsStart() const { return FPlanetsStart; }
 
@@ -130,6 +138,7 @@ private:
 
     std::vector<TStarRec> FStarRecs;
     QByteArray FFileImage;
+    QByteArray FReadImage;
     int32_t FImageSize = 0;
     bool FLoaded = false;
     TFileHeader FFileHeader;

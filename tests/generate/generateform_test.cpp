@@ -603,6 +603,25 @@ TEST(Generation, StoppedRun)
     }
 }
 
+// Another program writes the file while a run goes on: the run's result is
+// not written over it.
+TEST(Generation, AFileChangedDuringARunIsNotOverwritten)
+{
+    TProgram p;
+    p.CopySample("spiral");
+    p.Show();
+    const QString path = p.Scratch.CopyReal("large-640planets-2players.xy");
+    p.Open(path);
+    const QByteArray theirs = ReadBytes(RealXYPath("large-640planets-2players.xy")).replace(200, 4, "\x11\x22\x33\x01");
+    QTimer::singleShot(0, &p.F(), [&] { WriteBytes(path, theirs); });
+    p.Generate();
+    EXPECT_EQ(p.Dialogs.Errors,
+              QStringList{QStringLiteral("The file \"%1\" was changed by another program since it was read; "
+                                         "nothing was written.")
+                              .arg(path)});
+    EXPECT_TRUE(ReadBytes(path) == theirs);
+}
+
 // A run that cannot place a star fails with a message, after the window has
 // been put back, and writes nothing.
 TEST(Generation, CrowdedUniverseFails)

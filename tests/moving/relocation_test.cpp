@@ -104,6 +104,7 @@ struct TStep {
     TAct Act;
     int Row = 100;  // the map row the pointer goes to
     int Pulses = 0; // colour steps of the prompt to watch before answering
+    QByteArray Replace{}; // another program's bytes, written over the file before answering
 };
 
 // What the test saw at one wait, just before it answered.
@@ -206,6 +207,8 @@ private:
         for (const TGroupRow &row : FForm.Groups)
             seen.Captions.push_back(row.Caption->palette().color(QPalette::WindowText));
 
+        if (!Step.Replace.isEmpty())
+            WriteBytes(FForm.StaticXY->text(), Step.Replace);
         const TMapView view = FForm.Map.View();
         switch (Step.Act) {
         case TAct::Pick:
@@ -541,26 +544,64 @@ TEST_F(Relocation, UnknownOrEmptyNamesAreRefusedBeforeAnythingChanges)
     }
 }
 
-TEST_F(Relocation, FirstOrLastPlanetEndsTheRunAfterEarlierMovesWereSaved)
+TEST_F(Relocation, FirstAndLastPlanetsMoveUpToTheUniversesEdge)
 {
-    const size_t a = Planet(30);
-    for (const size_t edge : {size_t(0), Stars.size() - 1}) {
-        SCOPED_TRACE(edge);
-        WriteBytes(XY, Original);
-        if (Form->Panel1->x() > -15)
-            QTest::mouseClick(Form->SpeedButton4, Qt::LeftButton); // entry mode: it closes
-        Dialogs.OpenPaths.push_back(XY);
-        QTest::mouseClick(Form->SpeedButton3, Qt::LeftButton);
-        QTest::mouseClick(Form->BitBtn1, Qt::LeftButton);
-        ASSERT_EQ(Form->Panel1->x(), -4);
-        Dialogs.Errors.clear();
-        AddGroup(Name(a) + QStringLiteral(", ") + Name(edge));
-        const auto seen = Next({{TAct::Pick, 100}});
-        ASSERT_EQ(seen.size(), 1u);
-        EXPECT_EQ(Dialogs.Errors, QStringList{QStringLiteral("Specified star does not exist.")});
-        ExpectImage(ReadBytes(XY), {{a, seen[0].Expected}});
-        ExpectFinished();
+    // The first planet's band is open to the universe's left edge, the last
+    // one's to the right edge of the size class ("Small": 1798); a pick
+    // beyond the map's last column lands one light year past the old
+    // largest x, beyond the bounds the file was read with.
+    const size_t last = Stars.size() - 1;
+    ASSERT_EQ(Form->SizeSel->currentText(), QStringLiteral("Small"));
+    AddGroup(Name(0) + QStringLiteral(", ") + Name(last));
+    const auto seen = Next({{TAct::PickLeft, 100}, {TAct::PickRight, 120}});
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(Dialogs.Errors.isEmpty()) << Dialogs.Errors.join(u'|').toStdString();
+    EXPECT_EQ(seen[0].BandMin, 1000);
+    EXPECT_EQ(seen[0].BandMax, int32_t(Stars[1].X));
+    EXPECT_EQ(seen[1].BandMin, int32_t(Stars[last - 1].X));
+    EXPECT_EQ(seen[1].BandMax, 1798);
+    ExpectImage(ReadBytes(XY), {{0, seen[0].Expected}, {last, seen[1].Expected}});
+    ExpectFinished();
+}
+
+TEST_F(Relocation, AFileReplacedMeanwhileMovesTheNamedPlanetOrNothing)
+{
+    // Another program swaps the names of two planets after the panel was
+    // filled: the name still moves the planet that bears it now, not the one
+    // at its index on the map.
+    const size_t a = Planet(20), b = Planet(a + 4);
+    TStarsXY swapped = TStarsXY::FromImage(Original);
+    swapped.SetStar(int32_t(a), int32_t(Stars[a].X), int32_t(Stars[a].Y), int32_t(Stars[b].NameId), false);
+    swapped.SetStar(int32_t(b), int32_t(Stars[b].X), int32_t(Stars[b].Y), int32_t(Stars[a].NameId), false);
+    const QByteArray replaced = swapped.PackImage(false);
+    AddGroup(Name(a));
+    WriteBytes(XY, replaced);
+    auto seen = Next({{TAct::Pick}});
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].BandMin, int32_t(Stars[b - 1].X));
+    EXPECT_EQ(seen[0].BandMax, int32_t(Stars[b + 1].X));
+    EXPECT_TRUE(Dialogs.Errors.isEmpty());
+    const std::vector<TStarRec> now = FileStars(ReadBytes(XY)), before = FileStars(replaced);
+    for (size_t i = 0; i < now.size(); ++i) {
+        if (i != b) {
+            EXPECT_EQ(now[i], before[i]) << "planet " << i;
+        }
     }
+    EXPECT_EQ(now[b].X, uint32_t(seen[0].Expected.x()));
+    EXPECT_EQ(now[b].NameId, Stars[a].NameId);
+    ExpectFinished();
+
+    // Replaced during the wait for the pick: nothing is written over it.
+    QTest::mouseClick(Form->BitBtn1, Qt::LeftButton);
+    Dialogs.Errors.clear();
+    seen = Next({{TAct::Pick, 100, 0, Original}});
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(Dialogs.Errors,
+              QStringList{QStringLiteral("The file \"%1\" was changed by another program since it was read; "
+                                         "nothing was written.")
+                              .arg(XY)});
+    EXPECT_TRUE(SameBytes(ReadBytes(XY), Original));
+    ExpectFinished();
 }
 
 TEST_F(Relocation, ClickWithoutAPointerMoveReusesThePreviousPickAndTheSaveFails)
