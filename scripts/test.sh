@@ -13,6 +13,13 @@ cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/test
 ctest --test-dir build/test -j "$jobs" --output-on-failure
 
+echo "== placement and map tests with a 64-bit long double =="
+cmake -S . -B build/nold -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZV_BUILD_BENCHMARKS=OFF -DZV_NO_X87=ON
+cmake --build build/nold --target generate_tests map_tests universe_tests
+for t in generate_tests map_tests universe_tests; do
+  build/nold/tests/$t --gtest_brief=1
+done
+
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZV_SANITIZE=ON -DZV_BUILD_BENCHMARKS=OFF
 cmake --build build/sanitize

@@ -1,5 +1,6 @@
 #include "placement.h"
 
+#include "extended.h"
 #include "messages.h"
 #include "random.h"
 
@@ -7,14 +8,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <limits>
-
-// Template pixels map to universe coordinates through a product formed with a
-// 64-bit mantissa and then truncated. Where long double is wider or narrower
-// than that, the truncation would differ in rare cases and so would every
-// universe after it.
-static_assert(std::numeric_limits<long double>::digits == 64,
-              "pixel-to-universe mapping needs the x87 80-bit long double");
 
 int WeightIndex(int Darkness, int Sensitivity)
 {
@@ -133,8 +126,11 @@ TPlacementEnd PlaceStars(TStarsXY &Universe, const QImage &Template, const TPlac
         if (++attempts > Settings.AttemptLimit)
             throw EZorvane(TMsg::UniverseTooSmall);
         ++stats.Tries;
-        const int64_t x = bounds.Left + static_cast<int64_t>(static_cast<long double>(px) * scaleX);
-        const int64_t y = bounds.Top + static_cast<int64_t>(static_cast<long double>(py) * scaleY);
+        // The products are rounded to a 64-bit mantissa before they are
+        // truncated; a double product would land elsewhere in rare cases, and
+        // so would every universe after it.
+        const int64_t x = bounds.Left + ExtendedTruncProduct(px, scaleX);
+        const int64_t y = bounds.Top + ExtendedTruncProduct(py, scaleY);
         try {
             Universe.SetStar(j, static_cast<int32_t>(x), static_cast<int32_t>(y), -1, true);
         } catch (const EZorvane &) {

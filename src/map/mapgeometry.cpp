@@ -1,24 +1,12 @@
 #include "mapgeometry.h"
 
+#include "extended.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace {
-
-// 2^63, exact in the extended format.
-constexpr long double TwoTo63 = 9223372036854775808.0L;
-
-int64_t TruncSaturating(long double Value)
-{
-    if (std::isnan(Value))
-        return 0;
-    if (Value >= TwoTo63)
-        return std::numeric_limits<int64_t>::max();
-    if (Value <= -TwoTo63)
-        return std::numeric_limits<int64_t>::min();
-    return static_cast<int64_t>(Value); // truncates toward zero
-}
 
 // Value + Offset + 1 without overflow; the caller holds the result to 32 bits.
 int64_t ShiftByEdge(int64_t Value, int32_t Edge)
@@ -35,12 +23,12 @@ int64_t ShiftByEdge(int64_t Value, int32_t Edge)
 
 int64_t TruncProduct(int64_t Diff, double Scale)
 {
-    return TruncSaturating(static_cast<long double>(Diff) * static_cast<long double>(Scale));
+    return ExtendedTruncProduct(Diff, Scale);
 }
 
 int64_t TruncQuotient(int64_t Value, double Scale)
 {
-    return TruncSaturating(static_cast<long double>(Value) / static_cast<long double>(Scale));
+    return ExtendedTruncQuotient(Value, Scale);
 }
 
 int32_t Saturate32(int64_t Value)

@@ -5,13 +5,14 @@
 // downward, the model's y drawn downward with no flip. The two scales are
 // independent, so the universe is stretched over the whole map.
 //
-// Every product and quotient of an integer with a scale is formed in
-// extended precision (long double: the x87 80-bit format with a 64-bit
-// mantissa) from the integer and the stored double scale, and only then
-// truncated toward zero. Where the exact result is a whole number the
-// extended rounding decides the pixel: with a width of 9 light years, the
-// star 9 light years right of the left edge lands in column 272, where a
-// double product would give 273.
+// Every product and quotient of an integer with a scale is that of an
+// extended format with a 64-bit mantissa: the exact result of the integer
+// and the stored double scale, rounded to 64 significant bits (ties to even)
+// and only then truncated toward zero. It is computed exactly by integer
+// arithmetic (extended.h), the same on every compiler and processor. Where
+// the exact result is a whole number the 64-bit rounding decides the pixel:
+// with a width of 9 light years, the star 9 light years right of the left
+// edge lands in column 272, where a double product would give 273.
 #pragma once
 
 #include "starsxy.h"
@@ -19,9 +20,6 @@
 #include <QPoint>
 #include <cstdint>
 #include <vector>
-
-static_assert(sizeof(long double) > sizeof(double) && __LDBL_MANT_DIG__ == 64,
-              "the map conversions need the 80-bit extended format");
 
 inline constexpr int MapWidth = 273;
 inline constexpr int MapHeight = 228;
@@ -33,8 +31,8 @@ struct TMapView {
     double ScaleY = 0;  // map pixels per light year down
 };
 
-// trunc(Diff * Scale) and trunc(Value / Scale), formed in extended
-// precision. A result beyond the 64-bit range saturates; NaN gives 0.
+// trunc(Diff * Scale) and trunc(Value / Scale), rounded to a 64-bit
+// mantissa first. A result beyond the 64-bit range saturates; NaN gives 0.
 int64_t TruncProduct(int64_t Diff, double Scale);
 int64_t TruncQuotient(int64_t Value, double Scale);
 

@@ -1,5 +1,6 @@
 #include "starmap.h"
 
+#include "extended.h"
 #include "messages.h"
 #include "planetnames.h"
 
@@ -23,14 +24,14 @@ int32_t Extent(int32_t From, int32_t To)
     return static_cast<int32_t>(static_cast<uint32_t>(To) - static_cast<uint32_t>(From));
 }
 
-// Pixels per light year: the quotient is formed in extended precision, as
-// every other map quotient, and then stored as a double. A zero extent is a
-// division by zero and fails the paint.
+// Pixels per light year: the quotient is rounded to a 64-bit mantissa, as
+// every other map quotient, and then to the stored double. A zero extent is
+// a division by zero and fails the paint.
 double Scale(int Pixels, int32_t LightYears)
 {
     if (LightYears == 0)
         throw std::domain_error("zero extent");
-    return static_cast<double>(static_cast<long double>(Pixels) / static_cast<long double>(LightYears));
+    return ExtendedQuotientToDouble(Pixels, LightYears);
 }
 
 bool OnMap(int64_t X, int64_t Y) { return X >= 0 && X < MapWidth && Y >= 0 && Y < MapHeight; }
