@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils fonts-dejavu-core
+  lintian desktop-file-utils appstream
 )
 
 missing=()

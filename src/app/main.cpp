@@ -12,6 +12,10 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // The name desktops match the window with its menu entry by, and the
+    // name of the user's data folder (~/.local/share/zorvane).
+    QCoreApplication::setApplicationName(QStringLiteral("zorvane"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.zorvane.Zorvane"));
     InitZorvaneResources();
     app.setWindowIcon(QIcon(QStringLiteral(":/zorvane.png")));
 
