@@ -4,12 +4,17 @@
 #include "help.h"
 #include "messages.h"
 #include "paintbox.h"
+#include "planetnames.h"
 #include "random.h"
+#include "gamefile.h"
+#include "starsxy.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,6 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QStyle>
 #include <QTimer>
@@ -28,6 +34,12 @@
 bool StopPressed = false;
 
 namespace {
+
+// The keys the status line names after a write, the same on every desktop.
+constexpr QKeyCombination UndoKeys = Qt::CTRL | Qt::Key_Z;
+constexpr QKeyCombination RedoKeys = Qt::CTRL | Qt::SHIFT | Qt::Key_Z;
+
+QString KeyText(QKeyCombination Keys) { return QKeySequence(Keys).toString(QKeySequence::NativeText); }
 
 template <class W> W *Make(QWidget *Parent, const char *Name, int Left, int Top, int Width, int Height)
 {
@@ -66,6 +78,41 @@ QSpinBox *Spin(QWidget *Parent, const char *Name, int Left, int Top, int Width, 
     return spin;
 }
 
+// The pointer report is long: the box keeps its size and the face narrows,
+// and if need be shrinks, until the longest report fits. Which faces exist
+// differs between systems, so it is measured here, with the widest name of
+// the planet name table at the widest coordinates and index.
+void FitReportFont(QLabel *Report)
+{
+    const int room = Report->contentsRect().width() - 2 * Report->margin() - Report->indent();
+    auto widest = [](const QFontMetrics &metrics) {
+        QChar digit = u'0';
+        for (char16_t d = u'1'; d <= u'9'; ++d)
+            if (metrics.horizontalAdvance(QChar(d)) > metrics.horizontalAdvance(digit))
+                digit = QChar(d);
+        QString name;
+        for (int id = 0; id < PlanetNameCount; ++id)
+            if (metrics.horizontalAdvance(NameById(id)) > metrics.horizontalAdvance(name))
+                name = NameById(id);
+        const QString coordinate(4, digit);
+        return metrics.horizontalAdvance(FormatStr(TMsg::PointerReport, {coordinate, coordinate, name, coordinate,
+                                                                         coordinate}) +
+                                         QStringLiteral(" ->") + QString(3, digit));
+    };
+    QFont font = Report->font();
+    for (int pixels = font.pixelSize(); pixels >= 7; --pixels) {
+        for (const int stretch : {int(QFont::Condensed), 70, 66, int(QFont::ExtraCondensed)}) {
+            font.setPixelSize(pixels);
+            font.setStretch(stretch);
+            if (widest(QFontMetrics(font)) <= room) {
+                Report->setFont(font);
+                return;
+            }
+        }
+    }
+    Report->setFont(font);
+}
+
 QToolButton *Flat(QWidget *Parent, const char *Name, int Left, int Top, int Width, int Height)
 {
     auto *button = Make<QToolButton>(Parent, Name, Left, Top, Width, Height);
@@ -82,6 +129,7 @@ TForm1::TForm1(const QString &ProgramDir, TDialogs &Dialogs, QWidget *Parent)
     BuildPanel();
     ConnectHandlers();
     SetUpKeyboardAndNames();
+    UpdateControls();
     Guard([this] { FormCreate(); });
 }
 
@@ -188,12 +236,10 @@ void TForm1::BuildWindow()
     PaintBox1->raise();
 
     StaticText2 = Make<QLabel>(this, "StaticText2", 212, 376, 241, 17);
-    // The pointer report is long: a narrower face keeps it inside the box.
-    QFont report = font();
-    report.setStretch(QFont::Condensed);
-    StaticText2->setFont(report);
     StaticText2->setFrameShape(QFrame::Panel);
     StaticText2->setFrameShadow(QFrame::Sunken);
+    StaticText2->setIndent(2);
+    FitReportFont(StaticText2);
     SpeedButton6 = Flat(this, "SpeedButton6", 456, 376, 37, 17);
     SpeedButton6->setText(QStringLiteral("Clear"));
     SpeedButton6->setToolTip(QStringLiteral("Remove all marks"));
@@ -292,6 +338,19 @@ void TForm1::ConnectHandlers()
             });
     connect(PaintBox1, &TPaintBox::Clicked, this, [this] { Guard([this] { PaintBox1Click(); }); });
     connect(PaintBox1, &TPaintBox::Paint, this, [this] { Guard([this] { PaintBox1Paint(); }); });
+    auto *undo = new QShortcut(QKeySequence::Undo, this);
+    auto *redo = new QShortcut(QKeySequence::Redo, this);
+    // Ctrl+Shift+Z redoes whatever the desktop's own convention adds.
+    QList<QKeySequence> redoKeys = redo->keys();
+    if (!redoKeys.contains(QKeySequence(RedoKeys)))
+        redoKeys.append(QKeySequence(RedoKeys));
+    redo->setKeys(redoKeys);
+    connect(undo, &QShortcut::activated, this, [this] { Guard([this] { Undo(); }); });
+    connect(redo, &QShortcut::activated, this, [this] { Guard([this] { Redo(); }); });
+    connect(FreeSp, &QCheckBox::toggled, this, [this] { UpdateControls(); });
+    FWatcher = new QFileSystemWatcher(this);
+    connect(FWatcher, &QFileSystemWatcher::fileChanged, this,
+            [this](const QString &path) { Guard([&] { UniverseFileChanged(path); }); });
 }
 
 void TForm1::ReportException(std::exception_ptr Error)
@@ -316,8 +375,9 @@ void TForm1::ReportException(std::exception_ptr Error)
 void TForm1::FormCreate()
 {
     // The single-instance check runs in main(), before the window exists,
-    // so that tests creating windows side by side never end each other.
-    QApplication::setApplicationName(LoadStr(TMsg::AppTitle));
+    // so that tests creating windows side by side never end each other;
+    // the title it is made findable by is the string table's. The message
+    // boxes take their caption from the string table too.
     Map.HoverName.clear();
 }
 
@@ -347,14 +407,107 @@ void TForm1::closeEvent(QCloseEvent *Event)
 
 void TForm1::SpeedButton3Click()
 {
+    // A run writes back to the file it read: no other file meanwhile.
+    if (Generating || Relocating)
+        return;
     const QString path = FDialogs.OpenFile(this, FProgramDir, LoadStr(TMsg::UniverseFilter));
     if (path.isEmpty())
         return;
+    // A file that cannot be opened says why and changes nothing, as a
+    // cancelled dialog does.
+    { const TStarsXY check(path); }
     StaticXY->setText(path);
     StaticXY->setToolTip(path);
     ClearGroups();
+    History.Clear();
+    StaticText2->clear();
+    WatchFile(path);
     PaintMap(-1, -1);
-    BitBtn1->setEnabled(true);
+    UpdateControls();
+}
+
+void TForm1::Wrote(TWrite Write)
+{
+    const QString what = Write.What;
+    History.Record(std::move(Write));
+    RepaintMap();
+    StaticText2->setText(FormatStr(TMsg::WroteHint, {what, KeyText(UndoKeys)}));
+}
+
+void TForm1::Undo()
+{
+    if (Generating || Relocating)
+        throw EZorvane(TMsg::UndoWhileBusy);
+    if (!History.CanUndo()) {
+        StaticText2->setText(LoadStr(TMsg::NothingToUndo));
+        return;
+    }
+    const QString what = History.Undo(StaticXY->text());
+    RepaintMap();
+    StaticText2->setText(FormatStr(TMsg::UndoneHint, {what, KeyText(RedoKeys)}));
+}
+
+void TForm1::Redo()
+{
+    if (Generating || Relocating)
+        throw EZorvane(TMsg::UndoWhileBusy);
+    if (!History.CanRedo()) {
+        StaticText2->setText(LoadStr(TMsg::NothingToRedo));
+        return;
+    }
+    const QString what = History.Redo(StaticXY->text());
+    RepaintMap();
+    StaticText2->setText(FormatStr(TMsg::RedoneHint, {what, KeyText(UndoKeys)}));
+}
+
+void TForm1::UpdateControls()
+{
+    // Every control placed directly on the window, except the map, its
+    // bevel, the status text and the panel itself: the relocation needs the
+    // map while the panel is open.
+    for (QObject *child : children()) {
+        auto *control = qobject_cast<QWidget *>(child);
+        if (!control || control == PaintBox1 || control == Bevel2 || control == StaticText2 || control == Panel1)
+            continue;
+        control->setEnabled(!FPanelOpen);
+    }
+    if (FPanelOpen)
+        return;
+    BitBtn1->setEnabled(!StaticXY->text().isEmpty() && !Generating);
+    SpeedButton3->setEnabled(!Generating);
+    FreeSpaceRng->setEnabled(FreeSp->isChecked());
+}
+
+void TForm1::WatchFile(const QString &Path)
+{
+    if (!FWatcher->files().isEmpty())
+        FWatcher->removePaths(FWatcher->files());
+    FWatcher->addPath(Path);
+}
+
+void TForm1::UniverseFileChanged(const QString &Path)
+{
+    if (Path != StaticXY->text())
+        return;
+    // A file replaced by a rename is no longer watched: watch the new one.
+    if (!FWatcher->files().contains(Path) && QFileInfo::exists(Path))
+        FWatcher->addPath(Path);
+    // The program's own writes are on the map already.
+    try {
+        if (ReadGameFile(Path, Map.ShownImage.size()) == Map.ShownImage)
+            return;
+    } catch (const EZorvane &) {
+        // gone or unreadable: the paint shows what it can
+    }
+    RepaintMap();
+}
+
+void TForm1::changeEvent(QEvent *Event)
+{
+    QWidget::changeEvent(Event);
+    // Coming back to the window, the map shows the file as it is now.
+    if (Event->type() == QEvent::ActivationChange && isActiveWindow())
+        Guard([this] { RepaintMap(); });
 }
 
 // Shows a side window, or brings it forward when it is already visible.
@@ -375,8 +528,15 @@ void TForm1::ConfClick() { ShowSideWindow(FComments); }
 
 void TForm1::PaintBox1Paint()
 {
-    const auto facts = Map.PaintMap(StaticXY->text(), Map.BandMinX, Map.BandMaxX);
-    ShowFacts(facts);
+    const QByteArray before = Map.ShownImage;
+    AfterPaint(Map.PaintMap(StaticXY->text(), Map.BandMinX, Map.BandMaxX), before);
+}
+
+void TForm1::AfterPaint(const std::optional<TMapFacts> &Facts, const QByteArray &ShownBefore)
+{
+    ShowFacts(Facts);
+    if (Map.ShownImage != ShownBefore)
+        StaticText2->clear();
 }
 
 void TForm1::ShowFacts(const std::optional<TMapFacts> &Facts)
@@ -392,7 +552,8 @@ void TForm1::ShowFacts(const std::optional<TMapFacts> &Facts)
 void TForm1::PaintMap(int32_t BandLeft, int32_t BandRight)
 {
     // Outside a paint event: draw into the image, then show it as it is.
-    ShowFacts(Map.PaintMap(StaticXY->text(), BandLeft, BandRight));
+    const QByteArray before = Map.ShownImage;
+    AfterPaint(Map.PaintMap(StaticXY->text(), BandLeft, BandRight), before);
     PaintBox1->ShowImage();
 }
 

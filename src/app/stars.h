@@ -13,6 +13,7 @@
 
 #include "dialogs.h"
 #include "starmap.h"
+#include "writehistory.h"
 
 #include <QPointer>
 #include <QString>
@@ -21,6 +22,7 @@
 #include <vector>
 
 class QCheckBox;
+class QFileSystemWatcher;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -81,6 +83,13 @@ public:
     // entry mode while the run is still ending, which shows "Next" again: a
     // click on it then must not start a second run inside the first.
     bool Relocating = false;
+    // A generation run is under way. It writes back to the file it read, so
+    // nothing may open another file or start a second operation meanwhile.
+    bool Generating = false;
+
+    // The writes made to the open file, for undo and redo; ends when another
+    // file is opened or the window goes.
+    TWriteHistory History;
 
     // ---- controls, named as in the window layout ----
     QGroupBox *GroupBox1, *GroupBox2;
@@ -113,6 +122,18 @@ public:
     void SpeedButton5Click();
     void ConfClick();
     QString ProgramDir() const { return FProgramDir; }
+
+    // Undo and redo of the writes to the open file (Ctrl+Z, Ctrl+Shift+Z).
+    void Undo();
+    void Redo();
+    // A write just made to the open file: recorded for undo, the map
+    // repainted from the file, and the status line says what was written.
+    void Wrote(TWrite Write);
+
+    // The enabled state of the window's controls from what goes on: the
+    // panel open (everything but the map), a run (no opening, no "Change..."),
+    // a file open ("Change..."), free space mode (its threshold).
+    void UpdateControls();
 
     // ---- map (stars.cpp) ----
     void PaintMap(int32_t BandLeft, int32_t BandRight);
@@ -155,12 +176,9 @@ public:
     // StopRequested ends the wait first.
     bool WaitForPick();
 
-    // How long the relocation's wait for a pick may sleep between checks of
-    // its flags, at most; Timer1 also wakes it every 100 ms.
-    static constexpr int PickWaitSliceMs = 100;
-
 protected:
     void closeEvent(QCloseEvent *Event) override;
+    void changeEvent(QEvent *Event) override;
     void showEvent(QShowEvent *Event) override;
     bool eventFilter(QObject *Watched, QEvent *Event) override;
 
@@ -171,10 +189,18 @@ private:
     void SetUpKeyboardAndNames();
     void ReportException(std::exception_ptr Error);
     void ShowFacts(const std::optional<TMapFacts> &Facts);
+    // Shows the map's facts after a paint; the pointer report is cleared
+    // when the paint found another universe than the one shown before.
+    void AfterPaint(const std::optional<TMapFacts> &Facts, const QByteArray &ShownBefore);
+    // Watches the open file, so the map follows changes made by others.
+    void WatchFile(const QString &Path);
+    void UniverseFileChanged(const QString &Path);
     void Relocate(std::unique_ptr<TStarsXY> &Universe);
     void FinishRelocation(std::unique_ptr<TStarsXY> &Universe);
 
     QString FProgramDir;
+    QFileSystemWatcher *FWatcher = nullptr;
+    bool FPanelOpen = false;
     TDialogs &FDialogs;
     QPointer<THelpForm> FHelp;
     QPointer<TFConf> FComments;

@@ -131,39 +131,36 @@ void TForm1::GenerateUniverse()
     Progr->show();
     BitBtn2->setText(StopCaption);
     BitBtn2->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
-    // "Change..." waits for the run: a relocation started inside it would be
-    // undone by the run's final write.
-    const bool changeEnabled = BitBtn1->isEnabled();
-    BitBtn1->setEnabled(false);
+    Generating = true;
+    UpdateControls();
     struct TEndOfRun {
         TForm1 &Form;
-        bool ChangeEnabled;
         ~TEndOfRun()
         {
             Form.Progr->hide();
             Form.BitBtn2->setText(GenerateCaption);
             Form.BitBtn2->setIcon(Form.style()->standardIcon(QStyle::SP_MediaPlay));
-            Form.BitBtn1->setEnabled(ChangeEnabled);
+            Form.Generating = false;
+            Form.UpdateControls();
             Form.StopRequested = false;
         }
-    } endOfRun{*this, changeEnabled};
+    } endOfRun{*this};
 
     const QString path = StaticXY->text();
-    std::unique_ptr<TStarsXY> universe;
-    try {
-        universe = std::make_unique<TStarsXY>(path);
-    } catch (const EZorvane &) {
-        return; // no universe, no run, no message
-    }
+    if (path.isEmpty())
+        throw EZorvane(TMsg::XYNotOpen);
+    // A file that cannot be read ends the run with its reason.
+    auto universe = std::make_unique<TStarsXY>(path);
     settings.AttemptLimit = MaxC->isChecked() ? 250 : 25;
     universe->MinDistance = static_cast<uint16_t>(SpinValue(MinD));
     universe->SetSizeIndex(static_cast<uint8_t>(std::max(SizeSel->currentIndex(), 0)));
 
+    if (ComboBox1->currentIndex() < 0)
+        throw EZorvane(TMsg::TemplatesNotFound);
     const QString templatePath = QDir(FProgramDir).filePath(ComboBox1->currentText());
     QImage image;
-    if (ComboBox1->currentText().isEmpty() || !QFileInfo::exists(templatePath) ||
-        !LoadTemplateImage(templatePath, image))
-        return;
+    if (!LoadTemplateImage(templatePath, image))
+        throw EZorvane(TMsg::CannotLoadTemplate, {templatePath});
 
     Progr->setRange(0, std::max(universe->StarCount - 1, 0));
     Progr->setValue(0);
@@ -179,6 +176,6 @@ void TForm1::GenerateUniverse()
     }
     image = QImage();
     universe->SaveToFile(path, true);
-    universe.reset();
-    RepaintMap();
+    Wrote({universe->ReadImage(), universe->FileImage(),
+           FormatStr(TMsg::PlacementDone, {static_cast<long long>(universe->StarCount), ComboBox1->currentText()})});
 }

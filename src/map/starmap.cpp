@@ -106,6 +106,7 @@ std::optional<TMapFacts> TStarMap::PaintMap(const QString &Path, int32_t BandLef
         return std::nullopt;
     }
     FOpened = true;
+    ShownImage = universe->ReadImage();
 
     TMapFacts facts;
     try {
@@ -113,7 +114,11 @@ std::optional<TMapFacts> TStarMap::PaintMap(const QString &Path, int32_t BandLef
         const int32_t width = Extent(ViewRect.Left, ViewRect.Right);
         const int32_t height = Extent(ViewRect.Top, ViewRect.Bottom);
         facts.SizeIndex = universe->GetSizeIndex();
-        facts.SizeText = FormatStr(TMsg::SizeLabel, {static_cast<long long>(width), static_cast<long long>(height),
+        // A universe without stars has no extent; its bounds are only the
+        // starting values of the search for one.
+        const bool empty = universe->StarCount == 0;
+        facts.SizeText = FormatStr(TMsg::SizeLabel, {empty ? 0LL : static_cast<long long>(width),
+                                                     empty ? 0LL : static_cast<long long>(height),
                                                      SizeNames.at(facts.SizeIndex)});
         facts.PlayersText = QString::number(universe->PlayerCount);
         facts.StarsText = QString::number(universe->StarCount);

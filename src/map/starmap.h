@@ -74,6 +74,7 @@ public:
     std::vector<TMarkRec> Marks;
     int32_t BandMinX = -1;              // the relocation's band; both -1: none
     int32_t BandMaxX = -1;
+    QByteArray ShownImage;              // the file's bytes as of the last paint that opened it
 
     TMapView View() const { return {ViewRect, ScaleX, ScaleY}; }
     bool HasBand() const { return BandMinX != -1 || BandMaxX != -1; }

@@ -55,6 +55,9 @@ void SlideStep(QWidget *Panel, int Left)
 
 void TForm1::BitBtn1Click()
 {
+    // A relocation inside a run would be undone by the run's final write.
+    if (Generating || FPanelOpen)
+        return;
     ChangeMode = true;
     FillNameList();
     SetEntryMode();
@@ -84,16 +87,13 @@ void TForm1::SlidePanel()
     UpdatePanelHeight();
     Panel1->show();
     Panel1->raise();
-    // Every control placed directly on the window flips its enabled state,
-    // except the map, its bevel, the status text and the panel itself: the
-    // relocation needs the map while the panel is open.
-    for (QObject *child : children()) {
-        auto *control = qobject_cast<QWidget *>(child);
-        if (!control || control == PaintBox1 || control == Bevel2 || control == StaticText2 || control == Panel1)
-            continue;
-        control->setEnabled(!control->isEnabled());
-    }
-    if (Panel1->x() < -15) {
+    // The window's own controls are disabled while the panel is open and
+    // enabled again, as far as the window's state allows, when it closes;
+    // both before the movement.
+    const bool opening = Panel1->x() < -15;
+    FPanelOpen = opening;
+    UpdateControls();
+    if (opening) {
         for (int i = 0; i <= 27; ++i)
             SlideStep(Panel1, 8 * i - 220);
     } else {
@@ -276,15 +276,19 @@ bool TForm1::WaitForPick()
 {
     // The flags are tested after each batch of window messages. Between
     // batches the loop sleeps until the next message instead of spinning, so
-    // a user thinking about where to put a planet costs no processor time;
-    // this timer (and Timer1) wakes it at least every 100 ms for the pulse.
+    // a user thinking about where to put a planet costs no processor time. A
+    // precise timer wakes it just when the next pulse step is due, which
+    // keeps the pulse at its period (a fixed wake-up interval would land
+    // after the step's moment and stretch every period by up to a slice).
+    constexpr qint64 PulseMs = 500;
     QTimer wake;
-    wake.start(PickWaitSliceMs);
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
     uint8_t intensity = 100;
     QElapsedTimer pulse;
     pulse.start();
     for (;;) {
-        if (pulse.elapsed() > 500) {
+        if (pulse.elapsed() > PulseMs) {
             pulse.restart();
             intensity = static_cast<uint8_t>(intensity + 10);
             if (intensity < 100)
@@ -294,6 +298,7 @@ bool TForm1::WaitForPick()
             palette.setColor(QPalette::WindowText, QColor(0, 0, intensity));
             Label12->setPalette(palette);
         } else {
+            wake.start(static_cast<int>(PulseMs + 1 - pulse.elapsed()));
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         }
         if (StopRequested)
@@ -348,11 +353,8 @@ void TForm1::Relocate(std::unique_ptr<TStarsXY> &Universe)
         for (const QString &name : names) {
             Universe.reset();
             const QString path = StaticXY->text();
-            try {
-                Universe = std::make_unique<TStarsXY>(path);
-            } catch (const EZorvane &) {
-                return; // quietly: the file went away or went bad
-            }
+            // A file that went away or went bad ends the run with its reason.
+            Universe = std::make_unique<TStarsXY>(path);
             // The star and its band come from the file just read, never
             // from the map's copy of an earlier paint.
             const int32_t k = FindStarIndex(*Universe, name);
@@ -371,7 +373,10 @@ void TForm1::Relocate(std::unique_ptr<TStarsXY> &Universe)
             // Written only when the file still holds what was read before
             // the pick.
             Universe->SaveToFile(path, false);
-            RepaintMap();
+            const TStarRec moved = Universe->GetStar(k);
+            Wrote({Universe->ReadImage(), Universe->FileImage(),
+                   FormatStr(TMsg::StarMoved, {NameById(moved.NameId), static_cast<long long>(Map.PickPos.x()),
+                                               static_cast<long long>(Map.PickPos.y())})});
             if (j >= Groups.size())
                 return; // the groups were cleared while waiting
         }

@@ -24,6 +24,8 @@ QString LoadStr(TMsg id)
     case TMsg::TemplateTooSmall:
         return QStringLiteral("The template is too small: it is %d x %d pixels, and it needs at least "
                               "1 column and more than 20 rows");
+    case TMsg::CannotLoadTemplate:
+        return QStringLiteral("Cannot load template \"%s\": it is missing or not a complete BMP image");
     case TMsg::NothingToDelete: return QStringLiteral("Nothing to delete");
     case TMsg::DeleteLastGroup: return QStringLiteral("Delete LAST group ?");
     case TMsg::UnknownStarName: return QStringLiteral("Unknown star name in line #%d");
@@ -36,6 +38,15 @@ QString LoadStr(TMsg id)
     case TMsg::PickModeHint: return QStringLiteral("Select new coordinates in \"Map view\" screen.");
     case TMsg::StarsCount: return QStringLiteral("Stars count :");
     case TMsg::UniverseFilter: return QStringLiteral("Universe files|*.xy");
+    case TMsg::PlacementDone: return QStringLiteral("%d planets placed from %s");
+    case TMsg::StarMoved: return QStringLiteral("%s moved to [%d:%d]");
+    case TMsg::WroteHint: return QStringLiteral("%s \u2014 %s undoes");
+    case TMsg::UndoneHint: return QStringLiteral("Undone: %s \u2014 %s redoes");
+    case TMsg::RedoneHint: return QStringLiteral("Redone: %s \u2014 %s undoes");
+    case TMsg::NothingToUndo: return QStringLiteral("Nothing to undo");
+    case TMsg::NothingToRedo: return QStringLiteral("Nothing to redo");
+    case TMsg::UndoWhileBusy:
+        return QStringLiteral("Changes cannot be undone or redone while a generation or a relocation runs");
     }
     return {};
 }

@@ -27,6 +27,7 @@ enum class TMsg {
     TemplatesNotFound,
     UniverseTooSmall,
     TemplateTooSmall,     // %d width, %d height
+    CannotLoadTemplate,   // %s path
     NothingToDelete,
     DeleteLastGroup,
     UnknownStarName,      // %d
@@ -38,6 +39,14 @@ enum class TMsg {
     PickModeHint,
     StarsCount,
     UniverseFilter,
+    PlacementDone,        // %d planets, %s template
+    StarMoved,            // %s name, %d x, %d y
+    WroteHint,            // %s what, %s keys
+    UndoneHint,           // %s what, %s keys
+    RedoneHint,           // %s what, %s keys
+    NothingToUndo,
+    NothingToRedo,
+    UndoWhileBusy,
 };
 
 // The raw text of one entry, placeholders unfilled.

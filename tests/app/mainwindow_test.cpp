@@ -9,6 +9,7 @@
 #include "help.h"
 #include "map/mapfixture.h"
 #include "paintbox.h"
+#include "planetnames.h"
 #include "random.h"
 #include "starmap.h"
 #include "testsupport.h"
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -148,7 +150,8 @@ TEST(MainWindow, ControlsOfTheLayout)
         {"lPlayers", "QLabel", "GroupBox2", at(124, 100), "", {}, "Players count :"},
         {"Chv", "QSpinBox", "Form1", {108, 192, 93, 22}, {}, {}, "Sensitivity :"},
         {"FreeSp", "QCheckBox", "Form1", {16, 220, 109, 17}, "Free space mode :"},
-        {"FreeSpaceRng", "QSpinBox", "Form1", {128, 216, 73, 22}},
+        // The threshold counts only with its check box, which starts unchecked.
+        {"FreeSpaceRng", "QSpinBox", "Form1", {128, 216, 73, 22}, {}, {}, {}, false},
         {"MinD", "QSpinBox", "Form1", {108, 240, 93, 22}, {}, {}, "Min. stars distance :"},
         {"SizeSel", "QComboBox", "Form1", {108, 264, 93, 21}, {}, {}, "Universe size :"},
         {"MaxC", "QCheckBox", "Form1", {16, 290, 125, 17}, "Maximize search"},
@@ -362,62 +365,62 @@ TEST(MainWindow, CancelKeepsEverythingAndAnotherFileClearsTheGroups)
     EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
 }
 
-// A file that is not a universe opens without a message; the labels keep
-// what they showed and "Change..." is enabled all the same.
-TEST(MainWindow, UnreadableFileOpensQuietly)
+// A file that cannot be opened says why and changes nothing: everything
+// stays as it was before the dialog, as after a cancel.
+TEST(MainWindow, UnreadableFileSaysWhyAndChangesNothing)
 {
     struct TBad {
         const char *Name;
         std::function<QString(TScratch &)> Make;
+        const char *Reason; // %1: the path
     };
+    const char *corrupt = "The game file appears to be corrupt.";
     const std::vector<TBad> cases = {
-        {"missing", [](TScratch &s) { return s.Path("gone.xy"); }},
-        {"empty", [](TScratch &s) { WriteBytes(s.Path("empty.xy"), {}); return s.Path("empty.xy"); }},
+        {"missing", [](TScratch &s) { return s.Path("gone.xy"); }, "Cannot open file \"%1\": No such file or directory."},
+        {"empty", [](TScratch &s) { WriteBytes(s.Path("empty.xy"), {}); return s.Path("empty.xy"); }, corrupt},
         {"text", [](TScratch &s) {
              WriteBytes(s.Path("text.xy"), QByteArray("this is no universe at all\n"));
              return s.Path("text.xy");
-         }},
+         }, corrupt},
         {"truncated", [](TScratch &s) {
              WriteBytes(s.Path("cut.xy"), ReadBytes(RealXYPath("tiny-32planets-2players.xy")).left(60));
              return s.Path("cut.xy");
-         }},
+         }, corrupt},
         {"folder", [](TScratch &s) {
              QDir(s.Dir()).mkdir("dir.xy");
              return s.Path("dir.xy");
-         }},
+         }, "Cannot open file \"%1\": Is a directory."},
     };
     for (const TBad &c : cases) {
         SCOPED_TRACE(c.Name);
-        // As the first file: the labels stay empty.
+        // As the first file: nothing is open afterwards.
         {
             TWindow w;
             w.Show();
             const QString bad = c.Make(w.Scratch);
             w.Open(bad);
-            EXPECT_EQ(w.F().StaticXY->text(), bad);
-            EXPECT_TRUE(w.F().BitBtn1->isEnabled());
-            EXPECT_EQ(w.F().lSize->text(), QString());
+            EXPECT_EQ(w.Dialogs.Errors, QStringList{QString::fromLatin1(c.Reason).arg(bad)});
+            EXPECT_EQ(w.F().StaticXY->text(), QString());
+            EXPECT_FALSE(w.F().BitBtn1->isEnabled());
             EXPECT_EQ(w.F().lStars->text(), QString());
-            EXPECT_EQ(w.F().lPlayers->text(), QString());
             EXPECT_TRUE(w.F().Map.StarPoints.empty());
-            EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
         }
-        // After a good file: its labels and size class stay.
+        // After a good file: that file stays open, with its facts.
         TWindow w;
         TForm1 &form = w.F();
         w.Show();
-        w.Open(w.Scratch.CopyReal("small-128planets-1player.xy"));
+        const QString good = w.Scratch.CopyReal("small-128planets-1player.xy");
+        w.Open(good);
         const QString bad = c.Make(w.Scratch);
-        form.BitBtn1->setEnabled(false);
         w.Open(bad);
-        EXPECT_EQ(form.StaticXY->text(), bad);
+        EXPECT_EQ(w.Dialogs.Errors, QStringList{QString::fromLatin1(c.Reason).arg(bad)});
+        EXPECT_EQ(form.StaticXY->text(), good);
         EXPECT_TRUE(form.BitBtn1->isEnabled());
         EXPECT_EQ(form.lSize->text(), QStringLiteral("790x774 l.y [Small]"));
         EXPECT_EQ(form.lStars->text(), QStringLiteral("128"));
         EXPECT_EQ(form.lPlayers->text(), QStringLiteral("1"));
         EXPECT_EQ(form.SizeSel->currentIndex(), 1);
-        EXPECT_EQ(form.Map.StarPoints.size(), 128u) << "the stars of the last good paint stay";
-        EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
+        EXPECT_EQ(form.Map.StarPoints.size(), 128u);
     }
 }
 
@@ -718,4 +721,104 @@ TEST(MainWindow, ClosingSetsStopRequested)
     EXPECT_TRUE(form.close());
     EXPECT_TRUE(form.StopRequested);
     EXPECT_FALSE(form.isVisible());
+}
+
+// The pointer report fits its box for every planet name at the widest
+// coordinates and index, with the font the window really uses.
+TEST(MainWindow, PointerReportFitsForEveryName)
+{
+    TWindow w;
+    w.Show();
+    QLabel *status = w.F().StaticText2;
+    const QFontMetrics metrics(status->font());
+    QChar widest = u'0';
+    for (QChar digit = u'0'; digit <= u'9'; digit = QChar(digit.unicode() + 1))
+        if (metrics.horizontalAdvance(digit) > metrics.horizontalAdvance(widest))
+            widest = digit;
+    const QString coordinate(4, widest), index(3, widest);
+    // The text starts after the frame, the margins and the indent (half an
+    // "x" for a framed label that sets none).
+    const int room = status->contentsRect().width() - 2 * status->margin() -
+                     (status->indent() >= 0 ? status->indent() : metrics.horizontalAdvance(u'x') / 2);
+    int widestLine = 0;
+    QString widestName;
+    for (int id = 0; id < PlanetNameCount; ++id) {
+        const QString line = QStringLiteral("Abs: [%1:%1]     Star: %2 [%1:%1] ->%3").arg(coordinate, NameById(id), index);
+        const int width = metrics.horizontalAdvance(line);
+        if (width > widestLine) {
+            widestLine = width;
+            widestName = NameById(id);
+        }
+    }
+    EXPECT_LE(widestLine, room) << "\"" << widestName.toStdString() << "\" is cut off";
+}
+
+// The map follows the file when another program changes it, also when it
+// replaces the file by a new one, and when the window becomes active again.
+TEST(MainWindow, MapFollowsTheFileOnDisk)
+{
+    TWindow w;
+    w.Show();
+    TForm1 &form = w.F();
+    const QString path = w.Scratch.CopyReal("small-128planets-1player.xy", "u.xy");
+    w.Open(path);
+    MoveTo(form, {10, 10});
+    ASSERT_FALSE(form.StaticText2->text().isEmpty());
+    auto stars = [&] { return form.lStars->text(); };
+
+    // Replaced by a rename, as editors and the game do.
+    WriteBytes(w.Scratch.Path("new.xy"), ReadBytes(RealXYPath("tiny-32planets-2players.xy")));
+    ASSERT_TRUE(QFile::rename(w.Scratch.Path("new.xy"), path) || (QFile::remove(path) && QFile::rename(w.Scratch.Path("new.xy"), path)));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stars() == QStringLiteral("32"); }, 5000));
+    EXPECT_EQ(form.Map.StarPoints.size(), 32u);
+    EXPECT_EQ(form.SizeSel->currentIndex(), 0);
+    EXPECT_TRUE(form.StaticText2->text().isEmpty()) << "the pointer report of the old universe is gone";
+
+    // Written in place afterwards: the new file is watched too.
+    WriteBytes(path, ReadBytes(RealXYPath("large-640planets-2players.xy")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stars() == QStringLiteral("640"); }, 5000));
+
+    // Coming back to the window repaints at once.
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    WriteBytes(path, ReadBytes(RealXYPath("small-128planets-3players.xy")));
+    QEvent activated(QEvent::ActivationChange);
+    QApplication::sendEvent(&form, &activated);
+    EXPECT_EQ(stars(), QStringLiteral("128"));
+}
+
+// The real message box: the program's caption, the text with its full stop.
+TEST(MainWindow, ErrorBoxIsTheRealMessageBox)
+{
+    QString caption, text;
+    int boxes = 0;
+    // Each box is read and answered from inside its own event loop.
+    std::function<void()> answer = [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) {
+            QTimer::singleShot(10, answer);
+            return;
+        }
+        ++boxes;
+        caption = box->windowTitle();
+        text = box->text();
+        box->button(QMessageBox::Ok)->click();
+    };
+    // Showing the window with no template at all reports it once, as soon
+    // as the window is up.
+    QTimer::singleShot(10, answer);
+    TStandardDialogs dialogs;
+    TScratch scratch;
+    TForm1 form(scratch.Dir(), dialogs);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes == 1; }, 3000));
+    EXPECT_EQ(caption, QStringLiteral("Zorvane for Stars!"));
+    EXPECT_EQ(text, QStringLiteral("Templates not found ! (must be .bmp file)"));
+
+    QTimer::singleShot(10, answer);
+    form.BitBtn2->click(); // no file open
+    EXPECT_EQ(boxes, 2);
+    EXPECT_EQ(caption, QStringLiteral("Zorvane for Stars!"));
+    EXPECT_EQ(text, QStringLiteral("XY-file not open.")) << "a full stop after a letter";
 }

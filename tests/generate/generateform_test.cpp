@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -353,36 +354,59 @@ TEST(TemplateSelection, NoTemplates)
 
 // ---- generation --------------------------------------------------------------
 
-// Runs that end before placing anything: no message, no draw, nothing
-// written, no repaint, and the controls back as they were.
-TEST(Generation, EndsQuietlyWithoutUniverseOrTemplate)
+// Runs that end before placing anything say why, after the window is put
+// back: no draw, nothing written, no repaint.
+TEST(Generation, EndsWithItsReasonWithoutUniverseOrTemplate)
 {
     struct TCase {
         const char *What;
         bool WithTemplate;
         std::function<QString(TProgram &)> Prepare; // the file opened, if any
+        QString Message;                              // %1: the universe, %2: the template
     };
+    const QString cannotLoad = QStringLiteral("Cannot load template \"%2\": it is missing or not a complete BMP "
+                                              "image.");
     const std::vector<TCase> cases = {
-        {"no file opened", true, [](TProgram &) { return QString(); }},
-        {"the file is not a universe", true, [](TProgram &p) {
-             WriteBytes(p.Scratch.Path("bad.xy"), QByteArray(300, 'x'));
-             return p.Scratch.Path("bad.xy");
-         }},
-        {"the file went away", true, [](TProgram &p) {
+        {"no file opened", true, [](TProgram &) { return QString(); }, "XY-file not open."},
+        {"the file is no universe any more", true,
+         [](TProgram &p) {
+             const QString path = p.Scratch.CopyReal("tiny-32planets-2players.xy");
+             p.Open(path);
+             WriteBytes(path, QByteArray(300, 'x'));
+             return path;
+         },
+         "The game file appears to be corrupt."},
+        {"the file went away", true,
+         [](TProgram &p) {
              const QString path = p.Scratch.CopyReal("tiny-32planets-2players.xy");
              p.Open(path);
              EXPECT_TRUE(QFile::remove(path));
-             return QString();
-         }},
-        {"the template went away", true, [](TProgram &p) {
+             return path;
+         },
+         "Cannot open file \"%1\": No such file or directory."},
+        {"the template went away", true,
+         [](TProgram &p) {
              EXPECT_TRUE(QFile::remove(p.Scratch.Path("disc.bmp")));
-             return p.Scratch.CopyReal("tiny-32planets-2players.xy");
-         }},
-        {"the template is no bitmap any more", true, [](TProgram &p) {
+             const QString path = p.Scratch.CopyReal("tiny-32planets-2players.xy");
+             p.Open(path);
+             return path;
+         },
+         cannotLoad},
+        {"the template is no bitmap any more", true,
+         [](TProgram &p) {
              WriteBytes(p.Scratch.Path("disc.bmp"), QByteArray("GIF89a"));
-             return p.Scratch.CopyReal("tiny-32planets-2players.xy");
-         }},
-        {"no templates at all", false, [](TProgram &p) { return p.Scratch.CopyReal("tiny-32planets-2players.xy"); }},
+             const QString path = p.Scratch.CopyReal("tiny-32planets-2players.xy");
+             p.Open(path);
+             return path;
+         },
+         cannotLoad},
+        {"no templates at all", false,
+         [](TProgram &p) {
+             const QString path = p.Scratch.CopyReal("tiny-32planets-2players.xy");
+             p.Open(path);
+             return path;
+         },
+         "Templates not found ! (must be .bmp file)"},
     };
     for (const TCase &c : cases) {
         SCOPED_TRACE(c.What);
@@ -391,19 +415,24 @@ TEST(Generation, EndsQuietlyWithoutUniverseOrTemplate)
             p.CopySample("disc");
         p.Show();
         QTest::qWait(10);
-        p.Dialogs.Errors.clear();
         TForm1 &form = p.F();
         const QString path = c.Prepare(p);
-        if (!path.isEmpty())
-            p.Open(path);
-        const QByteArray before = path.isEmpty() ? QByteArray() : ReadBytes(path);
+        p.Settle();
+        p.Dialogs.Errors.clear();
+        p.Dialogs.States.clear();
+        const QByteArray before = QFile::exists(path) ? ReadBytes(path) : QByteArray();
         const bool changeEnabled = form.BitBtn1->isEnabled();
         QSignalSpy paints(form.PaintBox1, &TPaintBox::Paint);
         ProgramRandom().Seed = 31337;
 
         p.Generate();
 
-        EXPECT_TRUE(p.Dialogs.Errors.isEmpty());
+        const QString message =
+            QString(c.Message).replace(QStringLiteral("%1"), path).replace(QStringLiteral("%2"), p.Scratch.Path("disc.bmp"));
+        EXPECT_EQ(p.Dialogs.Errors, QStringList{message});
+        ASSERT_EQ(p.Dialogs.States.size(), 1u);
+        EXPECT_EQ(p.Dialogs.States[0].Caption, QStringLiteral("Generate !")) << "the window is put back first";
+        EXPECT_FALSE(p.Dialogs.States[0].ProgressShown);
         EXPECT_EQ(ProgramRandom().Seed, 31337u) << "nothing was drawn";
         EXPECT_EQ(form.BitBtn2->text(), QStringLiteral("Generate !"));
         EXPECT_FALSE(form.Progr->isVisible());
@@ -411,8 +440,8 @@ TEST(Generation, EndsQuietlyWithoutUniverseOrTemplate)
         EXPECT_FALSE(form.StopRequested);
         EXPECT_FALSE(StopPressed);
         EXPECT_EQ(paints.count(), 0);
-        if (!path.isEmpty()) {
-            EXPECT_EQ(ReadBytes(path), before);
+        if (!before.isEmpty()) {
+            EXPECT_TRUE(ReadBytes(path) == before);
         }
     }
 }
@@ -600,6 +629,65 @@ TEST(Generation, StoppedRun)
         const TDirectRun one = RunDirectly(original, p.Scratch.Path("spiral.bmp"), settings, form.MinD->value(),
                                            form.SizeSel->currentIndex(), seed, 1);
         EXPECT_EQ(seedAfter, one.SeedAfter);
+    }
+}
+
+// A run blocks every way to a second operation on its file, in whatever order
+// the user tries them, and the window is usable as before once it ends.
+TEST(Generation, ARunBlocksOpeningAndTheStarsMovingPanel)
+{
+    struct TAttempt {
+        const char *What;
+        std::function<void(TForm1 &)> Try;
+    };
+    const std::vector<TAttempt> attempts = {
+        {"the folder button", [](TForm1 &f) { f.SpeedButton3->click(); }},
+        {"the open handler itself", [](TForm1 &f) { f.SpeedButton3Click(); }},
+        {"Change...", [](TForm1 &f) { f.BitBtn1->click(); }},
+        {"the Change... handler itself", [](TForm1 &f) { f.BitBtn1Click(); }},
+        {"opening, then Change...", [](TForm1 &f) {
+             f.SpeedButton3Click();
+             f.BitBtn1Click();
+         }},
+        {"Change..., then opening", [](TForm1 &f) {
+             f.BitBtn1Click();
+             f.SpeedButton3Click();
+         }},
+    };
+    for (const TAttempt &attempt : attempts) {
+        SCOPED_TRACE(attempt.What);
+        TProgram p;
+        p.CopySample("spiral");
+        p.Show();
+        TForm1 &form = p.F();
+        const QString path = p.Scratch.CopyReal("large-640planets-2players.xy");
+        const QString other = p.Scratch.CopyReal("tiny-32planets-2players.xy");
+        p.Open(path);
+        bool blocked = false;
+        QTimer::singleShot(0, &form, [&] {
+            blocked = !form.BitBtn1->isEnabled() && !form.SpeedButton3->isEnabled() && form.BitBtn2->isEnabled();
+            p.Dialogs.OpenPaths.push_back(other);
+            attempt.Try(form);
+        });
+        p.Generate();
+        EXPECT_TRUE(blocked) << "during the run";
+        EXPECT_EQ(form.StaticXY->text(), path);
+        EXPECT_LT(form.Panel1->x(), -15) << "the panel never opened";
+        EXPECT_TRUE(p.Dialogs.Errors.isEmpty());
+        EXPECT_NE(ReadBytes(path), ReadBytes(RealXYPath("large-640planets-2players.xy"))) << "the run wrote";
+        EXPECT_TRUE(form.BitBtn1->isEnabled());
+        EXPECT_TRUE(form.SpeedButton3->isEnabled());
+
+        // Afterwards the panel opens and closes as ever, and leaves
+        // "Change..." enabled.
+        form.BitBtn1->click();
+        EXPECT_EQ(form.Panel1->x(), -4);
+        EXPECT_FALSE(form.BitBtn1->isEnabled());
+        EXPECT_FALSE(form.BitBtn2->isEnabled());
+        form.SpeedButton4->click();
+        EXPECT_LT(form.Panel1->x(), -15);
+        EXPECT_TRUE(form.BitBtn1->isEnabled());
+        EXPECT_TRUE(form.BitBtn2->isEnabled());
     }
 }
 

@@ -89,13 +89,16 @@ TEST(Hostile, BrokenAndExtremeTemplates)
         QString error;    // the one message expected, if any
         bool writes;      // the run completes and writes the file
     };
+    // %1 stands for the template's path.
+    const QString cannotLoad =
+        QStringLiteral("Cannot load template \"%1\": it is missing or not a complete BMP image.");
     const Row rows[] = {
-        {"empty.bmp", QByteArray(), true, {}, false},
-        {"truncated.bmp", bmp.left(bmp.size() / 3), true, {}, false},
-        {"headeronly.bmp", bmp.left(54), true, {}, false},
-        {"png.bmp", Encoded(White(40, 60), "PNG"), true, {}, false},
-        {"absurd.bmp", absurd, true, {}, false},
-        {"text.bmp", QByteArray("BM this is not a picture"), true, {}, false},
+        {"empty.bmp", QByteArray(), true, cannotLoad, false},
+        {"truncated.bmp", bmp.left(bmp.size() / 3), true, cannotLoad, false},
+        {"headeronly.bmp", bmp.left(54), true, cannotLoad, false},
+        {"png.bmp", Encoded(White(40, 60), "PNG"), true, cannotLoad, false},
+        {"absurd.bmp", absurd, true, cannotLoad, false},
+        {"text.bmp", QByteArray("BM this is not a picture"), true, cannotLoad, false},
         {"onerow.bmp", Encoded(White(1, 21, QImage::Format_Indexed8), "BMP"), true, TooSmall, false},
         {"flat.bmp", Encoded(White(300, 20), "BMP"), true,
          QStringLiteral("The template is too small: it is 300 x 20 pixels, and it needs at least 1 column and more "
@@ -112,7 +115,9 @@ TEST(Hostile, BrokenAndExtremeTemplates)
         if (row.error.isEmpty())
             EXPECT_TRUE(opened.Dialogs.Errors.isEmpty()) << opened.Dialogs.Errors.join(u'|').toStdString();
         else
-            EXPECT_EQ(opened.Dialogs.Errors, QStringList{row.error});
+            EXPECT_EQ(opened.Dialogs.Errors,
+                      QStringList{QString(row.error).replace(QStringLiteral("%1"),
+                                                              opened.Dir.Path(QString::fromLatin1(row.name)))});
         const QByteArray after = ReadBytes(opened.Universe);
         if (row.writes) {
             ASSERT_EQ(after.size(), before.size());
@@ -161,6 +166,10 @@ TEST(Hostile, UniverseChangesBetweenOperations)
         }
         if (!replacement.isEmpty())
             WriteBytes(opened.Universe, replacement);
+        const QString unreadable =
+            change == Change::Vanish
+                ? QStringLiteral("Cannot open file \"%1\": No such file or directory.").arg(opened.Universe)
+                : QStringLiteral("The game file appears to be corrupt.");
 
         // The relocation was prepared on the old universe: its name list and
         // the map's copy of the stars still describe 640 planets.
@@ -176,7 +185,8 @@ TEST(Hostile, UniverseChangesBetweenOperations)
             EXPECT_EQ(opened.Dialogs.Errors,
                       QStringList{QStringLiteral("The star \"%1\" is no longer in the file.").arg(name)});
         } else {
-            EXPECT_TRUE(opened.Dialogs.Errors.isEmpty()) << "a universe that cannot be reopened ends quietly";
+            // A universe that cannot be read anew ends the run with the reason.
+            EXPECT_EQ(opened.Dialogs.Errors, QStringList{unreadable});
         }
         EXPECT_LT(opened.Form->Panel1->x(), -15) << "the panel is closed again";
         EXPECT_EQ(opened.Form->Map.BandMinX, -1);
@@ -184,7 +194,11 @@ TEST(Hostile, UniverseChangesBetweenOperations)
         // Generation reads what is there now.
         opened.Dialogs.Errors.clear();
         opened.Form->BitBtn2->click();
-        EXPECT_TRUE(opened.Dialogs.Errors.isEmpty());
+        if (change == Change::OtherUniverse) {
+            EXPECT_TRUE(opened.Dialogs.Errors.isEmpty());
+        } else {
+            EXPECT_EQ(opened.Dialogs.Errors, QStringList{unreadable});
+        }
         if (change == Change::Vanish) {
             EXPECT_FALSE(QFile::exists(opened.Universe)) << "nothing may create the file anew";
         } else if (change == Change::Corrupt) {

@@ -216,7 +216,7 @@ TEST(StarMap, EmptyUniverse)
     map.Marks = {{50, 50, 0x008000}};
     const auto facts = map.PaintMap(path, -1, -1);
     ASSERT_TRUE(facts.has_value());
-    EXPECT_EQ(facts->SizeText, QStringLiteral("1x-10000 l.y [Tiny]"));
+    EXPECT_EQ(facts->SizeText, QStringLiteral("0x0 l.y [Tiny]")) << "no extent without stars";
     EXPECT_EQ(facts->StarsText, QStringLiteral("0"));
     EXPECT_EQ(facts->PlayersText, QStringLiteral("3"));
     EXPECT_EQ(facts->SizeIndex, 0);

@@ -9,6 +9,7 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -91,6 +92,7 @@ TEST_F(GroupPanel, OpeningDisablesTheWindowsControlsAndClosingEnablesThem)
         names.sort();
         return names;
     };
+    Form->FreeSp->setChecked(true); // its threshold is enabled only with it
     EXPECT_EQ(disabled(), QStringList());
     OpenPanel();
     EXPECT_EQ(disabled(), switched);

@@ -11,6 +11,7 @@
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFrame>
@@ -121,6 +122,7 @@ struct TSeen {
     std::vector<QColor> Captions;
     bool BandDrawn = false;
     std::vector<QColor> Prompts; // the prompt's colour as the wait began, then each change
+    std::vector<qint64> PromptTimes; // when each was first seen, in ms
 };
 
 // Answers the relocation's waits for a pick, one step per wait, from a timer
@@ -153,8 +155,10 @@ private:
         if (!Waiting())
             return;
         const QColor prompt = FForm.Label12->palette().color(QPalette::WindowText);
-        if (FPrompts.empty() || FPrompts.back() != prompt)
+        if (FPrompts.empty() || FPrompts.back() != prompt) {
             FPrompts.push_back(prompt);
+            FPromptTimes.push_back(FClock.elapsed());
+        }
         if (FNext < FSteps.size() && int(FPrompts.size()) <= FSteps[FNext].Pulses)
             return;
         if (FNext >= FSteps.size()) {
@@ -204,6 +208,7 @@ private:
         seen.ActiveGroup = FForm.ActiveGroup;
         seen.BandDrawn = BandDrawn(FForm);
         seen.Prompts = std::exchange(FPrompts, {});
+        seen.PromptTimes = std::exchange(FPromptTimes, {});
         for (const TGroupRow &row : FForm.Groups)
             seen.Captions.push_back(row.Caption->palette().color(QPalette::WindowText));
 
@@ -253,6 +258,7 @@ private:
     std::vector<TStep> FSteps;
     size_t FNext = 0;
     std::vector<QColor> FPrompts;
+    std::vector<qint64> FPromptTimes;
     QTimer FTimer;
     QElapsedTimer FClock;
 };
@@ -279,6 +285,7 @@ protected:
         for (int i = 0; i < universe.StarCount; ++i)
             Stars.push_back(universe.GetStar(i));
         Words = FileStars(Original);
+        Form->FreeSp->setChecked(true); // its threshold is enabled only with it
         Dialogs.OpenPaths.push_back(XY);
         QTest::mouseClick(Form->SpeedButton3, Qt::LeftButton);
         ASSERT_EQ(Form->Map.StarPoints, Stars);
@@ -364,7 +371,9 @@ protected:
         EXPECT_LT(Form->Panel1->x(), -15);
         EXPECT_EQ(Form->Map.BandMinX, -1);
         EXPECT_EQ(Form->Map.BandMaxX, -1);
-        EXPECT_EQ(DisabledControls(*Form), QStringList());
+        // The free space threshold is enabled only with its check box.
+        EXPECT_EQ(DisabledControls(*Form),
+                  Form->FreeSp->isChecked() ? QStringList() : QStringList{QStringLiteral("FreeSpaceRng")});
         EXPECT_FALSE(Form->PanelBusy);
         EXPECT_FALSE(Form->ChangeMode);
     }
@@ -496,10 +505,19 @@ TEST_F(Relocation, PromptPulsesInBlueFromTheStartOfEachWait)
     const size_t a = Planet(30), b = Planet(a + 10);
     AddGroup(Name(a) + QStringLiteral(",") + Name(b));
     const QColor before = Form->Label12->palette().color(QPalette::WindowText);
-    const auto seen = Next({{TAct::Pick, 60, 2}, {TAct::Pick, 60, 2}});
+    const auto seen = Next({{TAct::Pick, 60, 4}, {TAct::Pick, 60, 2}});
     ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0].Prompts, (std::vector<QColor>{before, QColor(0, 0, 110), QColor(0, 0, 120)}));
-    EXPECT_EQ(seen[1].Prompts, (std::vector<QColor>{QColor(0, 0, 120), QColor(0, 0, 110), QColor(0, 0, 120)}));
+    EXPECT_EQ(seen[0].Prompts, (std::vector<QColor>{before, QColor(0, 0, 110), QColor(0, 0, 120), QColor(0, 0, 130),
+                                                    QColor(0, 0, 140)}));
+    EXPECT_EQ(seen[1].Prompts, (std::vector<QColor>{QColor(0, 0, 140), QColor(0, 0, 110), QColor(0, 0, 120)}));
+    // The steps come every 500 ms, give or take the test's own 5 ms look.
+    ASSERT_EQ(seen[0].PromptTimes.size(), 5u);
+    std::vector<qint64> periods;
+    for (size_t i = 2; i < seen[0].PromptTimes.size(); ++i)
+        periods.push_back(seen[0].PromptTimes[i] - seen[0].PromptTimes[i - 1]);
+    std::sort(periods.begin(), periods.end());
+    EXPECT_GE(periods[1], 490);
+    EXPECT_LE(periods[1], 540) << "the median of three periods";
 }
 
 TEST_F(Relocation, UnknownOrEmptyNamesAreRefusedBeforeAnythingChanges)

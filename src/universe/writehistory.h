@@ -1,0 +1,45 @@
+// The writes the program made to the open file, for undo and redo.
+//
+// Each entry holds the exact bytes the file held before and after one write
+// and a few words on what was written. The history lives in memory only,
+// for one open file; it is never written anywhere.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <deque>
+
+struct TWrite {
+    QByteArray Before;
+    QByteArray After;
+    QString What; // "640 planets placed from ring.bmp"
+};
+
+class TWriteHistory {
+public:
+    // The oldest writes are forgotten beyond this many; a universe is at most
+    // a few hundred KB, a typical one 4 KB.
+    static constexpr size_t MaxSteps = 100;
+
+    void Clear();
+    // A write that was just made; the writes that were undone before it can
+    // no longer be redone.
+    void Record(TWrite Write);
+
+    bool CanUndo() const { return FDone > 0; }
+    bool CanRedo() const { return FDone < FWrites.size(); }
+    size_t Size() const { return FWrites.size(); }
+
+    // Puts the file back to the bytes before the last write that is not yet
+    // undone, through the one save path: only when the file still holds
+    // exactly what that write left. Returns what was undone. Throws EZorvane
+    // (TMsg::FileChanged when another program changed the file) and then
+    // leaves the history as it was.
+    QString Undo(const QString &FileName);
+    // Makes the last undone write again, on the same terms.
+    QString Redo(const QString &FileName);
+
+private:
+    std::deque<TWrite> FWrites;
+    size_t FDone = 0; // FWrites[0..FDone) are in effect
+};
