@@ -58,6 +58,30 @@ void TForm1::SetUpKeyboardAndNames()
     for (const auto &[control, name] : names)
         control->setAccessibleName(QString::fromLatin1(name));
 
+    // The settings explained where they are, in the help document's words.
+    const std::pair<QWidget *, const char *> hints[] = {
+        {Chv, "Sensitivity, 1 to 2000: the higher the value, the more of the lighter shades of the template "
+              "count as places for planets; very low values use only its brightest points."},
+        {FreeSp, "Free space mode: no star is placed on a point of the template darker than the threshold "
+                 "beside it."},
+        {FreeSpaceRng, "Free space threshold, a darkness from 0 to 255: lower values are stricter and force the "
+                       "stars into the brightest points of the template; up to 255 they follow it roughly."},
+        {MinD, "The smallest distance, in light years, kept between two stars."},
+        {SizeSel, "The size of the universe the next generation spreads the stars over. It need not be the size "
+                  "of the open file shown above."},
+        {MaxC, "Packs the stars more efficiently when they do not fit into the light areas of the template at "
+               "the chosen distance: tries ten times as often."},
+        {BitBtn1, "Move single planets, usually the home worlds, to places you pick on the map."},
+        {BitBtn2, "Reshape the whole universe from the template and write it to the open .xy file "
+                  "(Ctrl+Z undoes)."},
+    };
+    for (const auto &[control, hint] : hints)
+        control->setToolTip(QString::fromLatin1(hint));
+    PaintBox1->setAccessibleDescription(QStringLiteral(
+        "The planets of the open universe. While a planet is being placed, the map has the keyboard: the arrow "
+        "keys move the landing point by one pixel (with Shift by ten), Return or Space places the planet there, "
+        "Escape ends the moving."));
+
     // Tab runs down the left column, then through the file selection, the
     // buttons under the map, and the panel's controls while it is open.
     for (QToolButton *button : {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton5, SpeedButton6, Conf})

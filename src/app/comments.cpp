@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 TFConf::TFConf(QWidget *parent) : QWidget(parent, Qt::Tool)
@@ -18,6 +19,8 @@ TFConf::TFConf(QWidget *parent) : QWidget(parent, Qt::Tool)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(ConfM);
+    // Escape closes the window, as a click on the text does.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &TFConf::ConfMClick);
 
     // Size only: the window system picks the place.
     resize(324, 101);

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -72,6 +73,9 @@ THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Tool)
     SpeedButton1->setFixedSize(61, 17);
     SpeedButton1->setFocusPolicy(Qt::NoFocus);
     connect(SpeedButton1, &QPushButton::clicked, this, &THelpForm::SpeedButton1Click);
+    // Escape closes the window, as its close button does.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &THelpForm::SpeedButton1Click);
 
     auto *bar = new QHBoxLayout(Panel1);
     bar->setContentsMargins(0, 0, 0, 0);

@@ -123,7 +123,8 @@ QToolButton *Flat(QWidget *Parent, const char *Name, int Left, int Top, int Widt
 } // namespace
 
 TForm1::TForm1(const QString &ProgramDir, TDialogs &Dialogs, QWidget *Parent)
-    : QWidget(Parent), FProgramDir(ProgramDir), FDialogs(Dialogs)
+    : QWidget(Parent), FProgramDir(ProgramDir), FUserTemplateDir(UserTemplateDir()), FOpenFolder(ProgramDir),
+      FDialogs(Dialogs)
 {
     BuildWindow();
     BuildPanel();
@@ -338,6 +339,17 @@ void TForm1::ConnectHandlers()
             });
     connect(PaintBox1, &TPaintBox::Clicked, this, [this] { Guard([this] { PaintBox1Click(); }); });
     connect(PaintBox1, &TPaintBox::Paint, this, [this] { Guard([this] { PaintBox1Paint(); }); });
+    connect(PaintBox1, &TPaintBox::KeyPressed, this, [this](int key, Qt::KeyboardModifiers shift) {
+        Guard([&] { PaintBox1KeyDown(key, shift); });
+    });
+    // F1 shows the help at any time; Ctrl+O is the folder button and does
+    // what it may do now.
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            [this] { Guard([this] { SpeedButton5Click(); }); });
+    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, [this] {
+        if (SpeedButton3->isEnabled())
+            Guard([this] { SpeedButton3Click(); });
+    });
     auto *undo = new QShortcut(QKeySequence::Undo, this);
     auto *redo = new QShortcut(QKeySequence::Redo, this);
     // Ctrl+Shift+Z redoes whatever the desktop's own convention adds.
@@ -410,12 +422,13 @@ void TForm1::SpeedButton3Click()
     // A run writes back to the file it read: no other file meanwhile.
     if (Generating || Relocating)
         return;
-    const QString path = FDialogs.OpenFile(this, FProgramDir, LoadStr(TMsg::UniverseFilter));
+    const QString path = FDialogs.OpenFile(this, FOpenFolder, LoadStr(TMsg::UniverseFilter));
     if (path.isEmpty())
         return;
     // A file that cannot be opened says why and changes nothing, as a
     // cancelled dialog does.
     { const TStarsXY check(path); }
+    FOpenFolder = QFileInfo(path).absolutePath();
     StaticXY->setText(path);
     StaticXY->setToolTip(path);
     ClearGroups();
@@ -561,6 +574,9 @@ void TForm1::RepaintMap() { PaintBox1->RepaintMap(); }
 
 void TForm1::PaintBox1MouseMove(Qt::KeyboardModifiers, int X, int Y)
 {
+    FKeyPointer = Map.StepPointer({X, Y}, 0, 0);
+    if (PaintBox1->Landing())
+        PaintBox1->SetLanding(Map.LandingPixel(FKeyPointer));
     TPointerReport report;
     // The cursor and status follow the steps that took effect, also when the
     // name lookup fails at the end.

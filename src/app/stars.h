@@ -13,6 +13,7 @@
 
 #include "dialogs.h"
 #include "starmap.h"
+#include "templatelist.h"
 #include "writehistory.h"
 
 #include <QPointer>
@@ -142,6 +143,10 @@ public:
     void PaintBox1MouseMove(Qt::KeyboardModifiers Shift, int X, int Y);
     void PaintBox1MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
     void PaintBox1Click();
+    // A key on the map while a relocation waits for its pick: arrows move
+    // the keyboard pointer one pixel (ten with Shift), Return, Enter and
+    // Space click there, Escape ends the relocation as the close button.
+    void PaintBox1KeyDown(int Key, Qt::KeyboardModifiers Shift);
     void Timer1Timer();
     void SpeedButton6Click();
 
@@ -150,6 +155,8 @@ public:
     void LoadTemplate();
     void ReadTemplateSettings();
     void ComboBox1Change();
+    // The file of the template the list shows; empty when none is listed.
+    QString TemplatePath() const;
     void SpeedButton1Click();
     void SpeedButton2Click();
     void BitBtn2Click();
@@ -196,9 +203,21 @@ private:
     void WatchFile(const QString &Path);
     void UniverseFileChanged(const QString &Path);
     void Relocate(std::unique_ptr<TStarsXY> &Universe);
+    // Pick mode by keyboard: the map takes the focus and shows where the
+    // planet would land, starting from the planet's own pixel.
+    void StartKeyboardPick(QPoint StarPixel);
+    void EndKeyboardPick();
     void FinishRelocation(std::unique_ptr<TStarsXY> &Universe);
 
     QString FProgramDir;
+    // The player's own templates, listed after the program's.
+    QString FUserTemplateDir;
+    std::vector<TTemplateEntry> FTemplates;
+    // Where the open dialog starts: the folder of the universe opened last
+    // in this session, the program's folder before that.
+    QString FOpenFolder;
+    // The map pixel the keyboard points at; the mouse moves it too.
+    QPoint FKeyPointer{MapWidth / 2, MapHeight / 2};
     QFileSystemWatcher *FWatcher = nullptr;
     bool FPanelOpen = false;
     TDialogs &FDialogs;

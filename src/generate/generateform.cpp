@@ -55,7 +55,11 @@ void TForm1::InitTemplates()
     SizeSel->setCurrentIndex(0);
     ChangeMode = false;
     ComboBox1->clear();
-    ComboBox1->addItems(ListTemplates(FProgramDir));
+    // The program's own templates first, then the player's; the player's
+    // folder is only read, never created.
+    FTemplates = ListTemplates(QStringList{FProgramDir, FUserTemplateDir});
+    for (const TTemplateEntry &entry : FTemplates)
+        ComboBox1->addItem(entry.Name);
     if (ComboBox1->count() > 0)
         ComboBox1->setCurrentIndex(0);
     LoadTemplate();
@@ -71,7 +75,7 @@ void TForm1::LoadTemplate()
     if (ComboBox1->currentIndex() < 0)
         return;
     QImage image;
-    if (!LoadTemplateImage(QDir(FProgramDir).filePath(ComboBox1->currentText()), image))
+    if (!LoadTemplateImage(TemplatePath(), image))
         return; // the preview and the settings stay as they were
     Image1->setPixmap(QPixmap::fromImage(image));
     ReadTemplateSettings();
@@ -80,7 +84,7 @@ void TForm1::LoadTemplate()
 void TForm1::ReadTemplateSettings()
 {
     const TTemplateSettings settings =
-        ::ReadTemplateSettings(QDir(FProgramDir).filePath(SettingsFileName(ComboBox1->currentText())));
+        ::ReadTemplateSettings(SettingsFileName(TemplatePath()));
     // The spin editors clamp each value into their range.
     Chv->setValue(settings.Sensitivity);
     FreeSp->setChecked(settings.FreeSpaceMode != 0);
@@ -93,6 +97,14 @@ void TForm1::ReadTemplateSettings()
 }
 
 void TForm1::ComboBox1Change() { LoadTemplate(); }
+
+QString TForm1::TemplatePath() const
+{
+    const int index = ComboBox1->currentIndex();
+    if (index < 0 || static_cast<size_t>(index) >= FTemplates.size())
+        return {};
+    return FTemplates[static_cast<size_t>(index)].Path;
+}
 
 void TForm1::SpeedButton1Click()
 {
@@ -157,7 +169,7 @@ void TForm1::GenerateUniverse()
 
     if (ComboBox1->currentIndex() < 0)
         throw EZorvane(TMsg::TemplatesNotFound);
-    const QString templatePath = QDir(FProgramDir).filePath(ComboBox1->currentText());
+    const QString templatePath = TemplatePath();
     QImage image;
     if (!LoadTemplateImage(templatePath, image))
         throw EZorvane(TMsg::CannotLoadTemplate, {templatePath});

@@ -1,5 +1,6 @@
 #include "paintbox.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -12,6 +13,16 @@ QPoint PixelOf(const QMouseEvent *Event)
 {
     const QPointF at = Event->position();
     return {static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y()))};
+}
+
+// The landing crosshair: arms of this many pixels around its centre, in a
+// colour that neither the stars, the band nor the marks use.
+constexpr int LandingArm = 5;
+const QColor LandingColor(255, 128, 0);
+
+QRect LandingBox(QPoint Pixel)
+{
+    return QRect(Pixel - QPoint(LandingArm, LandingArm), QSize(2 * LandingArm + 1, 2 * LandingArm + 1));
 }
 
 } // namespace
@@ -48,6 +59,20 @@ void TPaintBox::RepaintMap()
     repaint();
 }
 
+void TPaintBox::SetLanding(std::optional<QPoint> Pixel)
+{
+    if (Pixel == FLanding)
+        return;
+    for (const auto &at : {FLanding, Pixel}) {
+        if (at) {
+            const QRect box = LandingBox(*at) & rect();
+            FFromImage += box;
+            update(box);
+        }
+    }
+    FLanding = Pixel;
+}
+
 void TPaintBox::paintEvent(QPaintEvent *Event)
 {
     const QRegion region = Event->region();
@@ -69,6 +94,14 @@ void TPaintBox::paintEvent(QPaintEvent *Event)
     QPainter painter(this);
     const QRect box = region.boundingRect() & rect();
     painter.drawImage(box, FMap.Image, box);
+    if (FLanding) {
+        const QPoint at = *FLanding;
+        painter.setPen(LandingColor);
+        painter.drawLine(at.x() - LandingArm, at.y(), at.x() - 2, at.y());
+        painter.drawLine(at.x() + 2, at.y(), at.x() + LandingArm, at.y());
+        painter.drawLine(at.x(), at.y() - LandingArm, at.x(), at.y() - 2);
+        painter.drawLine(at.x(), at.y() + 2, at.x(), at.y() + LandingArm);
+    }
 }
 
 void TPaintBox::mouseMoveEvent(QMouseEvent *Event)
@@ -99,4 +132,23 @@ void TPaintBox::mouseReleaseEvent(QMouseEvent *Event)
     FLeftDown = false;
     if (rect().contains(PixelOf(Event)))
         emit Clicked();
+}
+
+void TPaintBox::keyPressEvent(QKeyEvent *Event)
+{
+    switch (Event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_Escape:
+        emit KeyPressed(Event->key(), Event->modifiers());
+        Event->accept();
+        break;
+    default:
+        QWidget::keyPressEvent(Event);
+    }
 }

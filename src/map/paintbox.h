@@ -19,6 +19,12 @@
 // pointer. Clicked follows a press and release of the left button with the
 // pointer still over the widget; the second press of a double click is
 // reported as a press but does not make a click.
+//
+// Keys. While the map has the focus (pick mode gives it), the keys it
+// handles are reported by KeyPressed; the others go on to the window.
+//
+// Landing point. A crosshair drawn over the image, not into it, at the pixel
+// where the planet would land; it leaves the map's picture untouched.
 #pragma once
 
 #include "starmap.h"
@@ -26,6 +32,7 @@
 #include <QRegion>
 #include <QWidget>
 #include <initializer_list>
+#include <optional>
 
 class TPaintBox : public QWidget {
     Q_OBJECT
@@ -40,12 +47,17 @@ public:
     void ShowImage();
     // Repaints the whole map at once through Paint.
     void RepaintMap();
+    // Shows the landing crosshair at Pixel, or none; without Paint.
+    void SetLanding(std::optional<QPoint> Pixel);
+    std::optional<QPoint> Landing() const { return FLanding; }
 
 signals:
     void Paint();
     void MouseMoved(int X, int Y, Qt::KeyboardModifiers Shift);
     void MousePressed(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
     void Clicked();
+    // Arrow keys, Return, Enter, Space and Escape.
+    void KeyPressed(int Key, Qt::KeyboardModifiers Modifiers);
 
 protected:
     void paintEvent(QPaintEvent *Event) override;
@@ -53,10 +65,12 @@ protected:
     void mousePressEvent(QMouseEvent *Event) override;
     void mouseDoubleClickEvent(QMouseEvent *Event) override;
     void mouseReleaseEvent(QMouseEvent *Event) override;
+    void keyPressEvent(QKeyEvent *Event) override;
 
 private:
     const TStarMap &FMap;
     QRegion FFromImage;     // asked-for updates that only show the image
     bool FMapPending = false; // RepaintMap asked for a paint through Paint
     bool FLeftDown = false;   // a left press that a release may turn into a click
+    std::optional<QPoint> FLanding;
 };

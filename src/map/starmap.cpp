@@ -193,6 +193,45 @@ void TStarMap::MouseMove(int32_t X, int32_t Y, TPointerReport &Report, const TPi
     Report.StatusChanged = true;
 }
 
+QPoint TStarMap::StepPointer(QPoint From, int DX, int DY) const
+{
+    int x = std::clamp(From.x() + DX, 0, MapWidth - 1);
+    const int y = std::clamp(From.y() + DY, 0, MapHeight - 1);
+    if (HasBand()) {
+        const TMapView view = View();
+        int first = -1, last = -1;
+        for (int column = 0; column < MapWidth; ++column) {
+            const int32_t at = MapToUniverse(view, column, 0).x();
+            if (BandMinX <= at && at <= BandMaxX) {
+                if (first < 0)
+                    first = column;
+                last = column;
+            }
+        }
+        if (first >= 0)
+            x = std::clamp(x, first, last);
+    }
+    return {x, y};
+}
+
+QPoint TStarMap::LandingPixel(QPoint Pointer) const
+{
+    const TMapView view = View();
+    QPoint at = MapToUniverse(view, Pointer.x(), Pointer.y());
+    if (HasBand()) {
+        if (at.x() < BandMinX)
+            at.setX(BandMinX);
+        if (at.x() > BandMaxX)
+            at.setX(BandMaxX);
+    }
+    return PixelOf(at.x(), at.y());
+}
+
+QPoint TStarMap::PixelOf(int32_t X, int32_t Y) const
+{
+    return UniverseToMap(View(), TStarRec{static_cast<uint32_t>(X), static_cast<uint32_t>(Y), 0});
+}
+
 TPointerReport TStarMap::MouseMove(int32_t X, int32_t Y, const TPixelSink &PixelChanged)
 {
     TPointerReport report;

@@ -108,6 +108,23 @@ public:
     // "Clear"; the map must be repainted.
     void ClearMarks();
 
+    // ---- picking by keyboard ----
+    // The keyboard moves a pointer over the map pixel by pixel, as the mouse
+    // would; the window feeds it through MouseMove, so a key press and a
+    // click at the same pixel place a planet at the same position.
+    //
+    // From + (DX, DY), held on the map and, while a band is shown, across
+    // within the columns whose position lies in the band (a band narrower
+    // than one column leaves the column as it is; the landing point is
+    // clamped into the band anyway).
+    QPoint StepPointer(QPoint From, int DX, int DY) const;
+    // Where a click at map pixel Pointer would put a planet, drawn back onto
+    // the map: the pointer's position with X clamped into the band, as
+    // MouseMove sets PickPos.
+    QPoint LandingPixel(QPoint Pointer) const;
+    // The map pixel of the universe position (X, Y).
+    QPoint PixelOf(int32_t X, int32_t Y) const;
+
     int32_t NearestStar(QPoint P) const { return ::NearestStar(StarPoints, P); }
     int32_t MarkAt(int32_t X, int32_t Y) const { return ::MarkAt(Marks, X, Y); }
 

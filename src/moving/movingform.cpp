@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 
 namespace {
@@ -138,6 +139,9 @@ void TForm1::BitBtn4Click()
     row.Names->installEventFilter(this);
     row.Caption->show();
     row.Names->show();
+    // The group fields stand above the panel's other controls and come
+    // before them when tabbing.
+    setTabOrder(Groups.empty() ? static_cast<QWidget *>(SpeedButton5) : Groups.back().Names, row.Names);
     Groups.push_back(row);
     row.Names->setFocus();
     // The focus event reaches GroupNamesEnter only in an active window; the
@@ -185,6 +189,49 @@ void TForm1::PaintBox1Click()
         QLineEdit *names = Groups[ActiveGroup].Names;
         names->setText(AppendName(names->text(), Map.HoverName));
     }
+}
+
+void TForm1::PaintBox1KeyDown(int Key, Qt::KeyboardModifiers Shift)
+{
+    if (!Relocating || PickDone || !PaintBox1->Landing())
+        return;
+    const int step = Shift.testFlag(Qt::ShiftModifier) ? 10 : 1;
+    switch (Key) {
+    case Qt::Key_Escape:
+        SpeedButton4Click();
+        return;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        const int dx = Key == Qt::Key_Left ? -step : Key == Qt::Key_Right ? step : 0;
+        const int dy = Key == Qt::Key_Up ? -step : Key == Qt::Key_Down ? step : 0;
+        const QPoint to = Map.StepPointer(FKeyPointer, dx, dy);
+        PaintBox1MouseMove(Qt::NoModifier, to.x(), to.y());
+        return;
+    }
+    default:
+        // A click there is always preceded by the pointer's move there.
+        PaintBox1MouseMove(Qt::NoModifier, FKeyPointer.x(), FKeyPointer.y());
+        PaintBox1Click();
+    }
+}
+
+void TForm1::StartKeyboardPick(QPoint StarPixel)
+{
+    PaintBox1->setFocusPolicy(Qt::StrongFocus);
+    PaintBox1->setFocus(Qt::OtherFocusReason);
+    FKeyPointer = Map.StepPointer(StarPixel, 0, 0);
+    PaintBox1->SetLanding(Map.LandingPixel(FKeyPointer));
+}
+
+void TForm1::EndKeyboardPick()
+{
+    PaintBox1->SetLanding(std::nullopt);
+    const bool hadFocus = PaintBox1->hasFocus();
+    PaintBox1->setFocusPolicy(Qt::NoFocus);
+    if (hadFocus && BitBtn1->isEnabled())
+        BitBtn1->setFocus(Qt::OtherFocusReason);
 }
 
 bool TForm1::eventFilter(QObject *Watched, QEvent *Event)
@@ -312,6 +359,7 @@ void TForm1::FinishRelocation(std::unique_ptr<TStarsXY> &Universe)
 {
     Universe.reset();
     SlidePanel();
+    EndKeyboardPick();
     Map.BandMinX = -1;
     Map.BandMaxX = -1;
     RepaintMap();
@@ -367,7 +415,11 @@ void TForm1::Relocate(std::unique_ptr<TStarsXY> &Universe)
             Label12->setText(FormatStr(TMsg::SelectCoordinates, {name, static_cast<long long>(j) + 1}));
             ActiveGroup = static_cast<int32_t>(j);
             PickDone = false;
-            if (!WaitForPick())
+            const TStarRec star = Universe->GetStar(k);
+            StartKeyboardPick(Map.PixelOf(static_cast<int32_t>(star.X), static_cast<int32_t>(star.Y)));
+            const bool picked = WaitForPick();
+            PaintBox1->SetLanding(std::nullopt);
+            if (!picked)
                 return; // stopped: the pending planet stays where it is
             MoveStar(*Universe, k, Map.PickPos.x(), Map.PickPos.y());
             // Written only when the file still holds what was read before

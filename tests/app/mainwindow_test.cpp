@@ -12,6 +12,7 @@
 #include "planetnames.h"
 #include "random.h"
 #include "starmap.h"
+#include "templatelist.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>
@@ -710,6 +711,98 @@ TEST(MainWindow, HelpAndCommentsButtons)
     form.Conf->click(); // already shown: stays
     EXPECT_TRUE(comments.isVisible());
     EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
+}
+
+// F1 and Ctrl+O work from the window, Escape closes the side windows, and
+// the open dialog starts where the last universe was opened from.
+TEST(MainWindow, KeysAndWhereTheOpenDialogStarts)
+{
+    TWindow w;
+    TForm1 &form = w.F();
+    THelpForm help;
+    TFConf comments;
+    form.SetSideWindows(&help, &comments);
+    w.Show();
+    auto activate = [](QWidget *Window) {
+        QApplication::setActiveWindow(Window);
+        return QTest::qWaitForWindowActive(Window);
+    };
+    ASSERT_TRUE(activate(&form));
+    QTest::keyClick(&form, Qt::Key_F1);
+    ASSERT_TRUE(help.isVisible());
+    ASSERT_TRUE(activate(&help));
+    QTest::keyClick(&help, Qt::Key_Escape);
+    EXPECT_FALSE(help.isVisible());
+    form.Conf->click();
+    ASSERT_TRUE(comments.isVisible() && activate(&comments));
+    QTest::keyClick(&comments, Qt::Key_Escape);
+    EXPECT_FALSE(comments.isVisible());
+
+    const QString games = w.Scratch.Path("games"), other = w.Scratch.Path("other");
+    ASSERT_TRUE(QDir().mkpath(games) && QDir().mkpath(other));
+    const QString good = w.Scratch.CopyReal("tiny-32planets-2players.xy", "games/u.xy");
+    WriteBytes(other + "/bad.xy", QByteArray("not a universe"));
+    struct Row {
+        QString Answer; // what the dialog answers; empty: cancel
+        QString StartedIn;
+    };
+    const Row rows[] = {
+        {{}, w.Scratch.Dir()},          // the program's folder the first time
+        {good, w.Scratch.Dir()},        //
+        {{}, games},                    // then where the last universe came from
+        {other + "/bad.xy", games},     // a file that could not be opened
+        {{}, games},                    // changes nothing
+    };
+    ASSERT_TRUE(activate(&form));
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.Answer.toStdString());
+        if (!row.Answer.isEmpty())
+            w.Dialogs.OpenPaths.push_back(row.Answer);
+        QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
+        EXPECT_EQ(QDir(w.Dialogs.LastOpenDir).canonicalPath(), QDir(row.StartedIn).canonicalPath());
+        EXPECT_TRUE(w.Dialogs.OpenPaths.empty());
+    }
+    EXPECT_EQ(form.StaticXY->text(), good);
+    EXPECT_EQ(w.Dialogs.Errors.size(), 1);
+}
+
+// The player's own templates are listed after the program's, a name of the
+// program's folder wins, and the comments and "Generate !" use the file the
+// list shows.
+TEST(MainWindow, TemplatesFromTheUserFolder)
+{
+    TScratch data;
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", data.Dir().toLocal8Bit());
+    struct TRestore {
+        QByteArray Value;
+        ~TRestore() { Value.isNull() ? qunsetenv("XDG_DATA_HOME") : qputenv("XDG_DATA_HOME", Value); }
+    } restore{saved};
+    const QString mine = UserTemplateDir();
+    ASSERT_TRUE(mine.startsWith(data.Dir()));
+    ASSERT_TRUE(QDir().mkpath(mine));
+    QImage light(40, 40, QImage::Format_RGB32);
+    light.fill(White);
+    ASSERT_TRUE(light.save(mine + "/Plain.bmp", "BMP")); // the program's plain.bmp wins
+    ASSERT_TRUE(light.save(mine + "/mine.bmp", "BMP"));
+    WriteBytes(mine + "/mine.zv", "[CONFIG]\nMinStarsDist=7\nComments=from my own folder\n");
+
+    TWindow w;
+    TForm1 &form = w.F();
+    w.Show();
+    QStringList listed;
+    for (int i = 0; i < form.ComboBox1->count(); ++i)
+        listed << form.ComboBox1->itemText(i);
+    EXPECT_EQ(listed, (QStringList{"plain.bmp", "mine.bmp"}));
+    form.ComboBox1->setCurrentIndex(1);
+    form.ComboBox1Change();
+    EXPECT_EQ(form.Conf->toolTip(), QStringLiteral("from my own folder"));
+    EXPECT_EQ(form.MinD->value(), 7);
+
+    w.Open(w.Scratch.CopyReal("tiny-32planets-2players.xy", "u.xy"));
+    form.BitBtn2->click();
+    EXPECT_EQ(w.Dialogs.Errors, QStringList());
+    EXPECT_EQ(form.StaticText2->text(), QStringLiteral("32 planets placed from mine.bmp — Ctrl+Z undoes"));
 }
 
 TEST(MainWindow, ClosingSetsStopRequested)

@@ -25,6 +25,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -99,6 +100,13 @@ enum class TAct {
     CloseWindow,   // the main window is closed
     ClickAndClose, // a click on the map and the close button before the wait looks again
     ClickOnly,     // a click on the map with no pointer move since the band was set
+    Keys,          // the keys of Step.Keys, sent to the focused widget
+};
+
+struct TKey {
+    Qt::Key Key;
+    Qt::KeyboardModifiers Modifiers = Qt::NoModifier;
+    int Times = 1;
 };
 
 struct TStep {
@@ -106,6 +114,8 @@ struct TStep {
     int Row = 100;  // the map row the pointer goes to
     int Pulses = 0; // colour steps of the prompt to watch before answering
     QByteArray Replace{}; // another program's bytes, written over the file before answering
+    std::vector<TKey> Keys{};
+    QPoint At{-1, -1}; // Pick: this pixel instead of a column inside the band
 };
 
 // What the test saw at one wait, just before it answered.
@@ -123,6 +133,8 @@ struct TSeen {
     bool BandDrawn = false;
     std::vector<QColor> Prompts; // the prompt's colour as the wait began, then each change
     std::vector<qint64> PromptTimes; // when each was first seen, in ms
+    bool MapHasFocus = false;
+    std::optional<QPoint> Landing; // the landing crosshair as the wait began
 };
 
 // Answers the relocation's waits for a pick, one step per wait, from a timer
@@ -211,6 +223,8 @@ private:
         seen.PromptTimes = std::exchange(FPromptTimes, {});
         for (const TGroupRow &row : FForm.Groups)
             seen.Captions.push_back(row.Caption->palette().color(QPalette::WindowText));
+        seen.MapHasFocus = QApplication::focusWidget() == FForm.PaintBox1;
+        seen.Landing = FForm.PaintBox1->Landing();
 
         if (!Step.Replace.isEmpty())
             WriteBytes(FForm.StaticXY->text(), Step.Replace);
@@ -222,7 +236,7 @@ private:
             const int column = Step.Act == TAct::PickLeft    ? 0
                                : Step.Act == TAct::PickRight ? MapWidth - 1
                                                              : InsideColumn(view, seen.BandMin, seen.BandMax);
-            seen.Pixel = QPoint(column, Step.Row);
+            seen.Pixel = Step.At.x() >= 0 ? Step.At : QPoint(column, Step.Row);
             const QPoint under = MapToUniverse(view, column, Step.Row);
             seen.Expected = QPoint(std::clamp(under.x(), seen.BandMin, seen.BandMax), under.y());
             MovePointer(seen.Pixel);
@@ -249,6 +263,13 @@ private:
             break;
         case TAct::ClickOnly:
             QTest::mouseClick(FForm.PaintBox1, Qt::LeftButton, Qt::NoModifier, QPoint(5, Step.Row));
+            break;
+        case TAct::Keys:
+            for (const TKey &key : Step.Keys)
+                for (int i = 0; i < key.Times; ++i)
+                    QTest::keyClick(QApplication::focusWidget(), key.Key, key.Modifiers);
+            seen.Expected = FForm.Map.PickPos;
+            seen.Status = FForm.StaticText2->text();
             break;
         }
         Seen.push_back(seen);
@@ -684,6 +705,78 @@ TEST_F(Relocation, StopDuringAWaitLeavesThePendingPlanetUnmoved)
         ExpectEntryMode();
         QTest::mouseClick(Form->SpeedButton4, Qt::LeftButton);
     }
+}
+
+// The keyboard alone, from the open panel: "+" by Tab and Space, a typed
+// name, Tab on to "Next"; in pick mode the map has the focus and the arrows
+// move the landing point from the planet's own pixel, held to the band's
+// columns; Return places the planet as a click at that pixel does, Escape
+// ends the run.
+TEST_F(Relocation, KeyboardAloneMovesAPlanetAsAClickThere)
+{
+    const size_t a = Planet(30), b = Planet(a + 10);
+    auto key = [](Qt::Key Key, Qt::KeyboardModifiers Modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), Key, Modifiers);
+    };
+    auto tabTo = [&](QWidget *Target) {
+        for (int i = 0; i < 40 && QApplication::focusWidget() != Target; ++i)
+            key(Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), Target);
+    };
+    QApplication::setActiveWindow(Form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    tabTo(Form->BitBtn4);
+    key(Qt::Key_Space);
+    ASSERT_EQ(Form->Groups.size(), 1u);
+    QTest::keyClicks(QApplication::focusWidget(), Name(a) + QStringLiteral(",") + Name(b));
+    ASSERT_EQ(Form->Groups[0].Names->text(), Name(a) + QStringLiteral(",") + Name(b));
+    key(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), Form->ComboBox2) << "the group field comes before the name list";
+
+    // The band's columns, and where the keys below must take the pointer.
+    const std::vector<TKey> keys = {{Qt::Key_Left, Qt::ShiftModifier, 30}, {Qt::Key_Right, Qt::NoModifier, 2},
+                                    {Qt::Key_Down, Qt::ShiftModifier, 1},  {Qt::Key_Up, Qt::NoModifier, 3},
+                                    {Qt::Key_Return}};
+    std::vector<TSeen> seen;
+    {
+        TPickDriver driver(*Form, {{TAct::Keys, 0, 0, {}, keys}, {TAct::Keys, 0, 0, {}, {{Qt::Key_Escape}}}});
+        tabTo(Form->BitBtn3);
+        key(Qt::Key_Space);
+        seen = driver.Seen;
+    }
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(Dialogs.Errors, QStringList());
+    const QByteArray byKeys = ReadBytes(XY);
+    ExpectFinished();
+
+    const TMapView view = Form->Map.View();
+    int first = -1;
+    for (int c = MapWidth - 1; c >= 0; --c)
+        if (const int32_t x = MapToUniverse(view, c, 0).x(); seen[0].BandMin <= x && x <= seen[0].BandMax)
+            first = c;
+    ASSERT_GE(first, 0);
+    const QPoint start = UniverseToMap(view, Stars[a]);
+    const QPoint pixel(first + 2, start.y() + 10 - 3);
+    for (const TSeen &wait : seen) {
+        EXPECT_TRUE(wait.MapHasFocus);
+        ASSERT_TRUE(wait.Landing.has_value());
+    }
+    EXPECT_EQ(*seen[0].Landing, start) << "the landing point starts on the planet";
+    EXPECT_EQ(seen[0].Expected, MapToUniverse(view, pixel.x(), pixel.y()));
+    ExpectImage(byKeys, {{a, seen[0].Expected}});
+    EXPECT_NE(byKeys, Original);
+    EXPECT_TRUE(SameBytes(seen[1].File, byKeys)) << "Escape wrote nothing";
+
+    // The same pick by the mouse.
+    WriteBytes(XY, Original);
+    Dialogs.OpenPaths.push_back(XY);
+    QTest::mouseClick(Form->SpeedButton3, Qt::LeftButton);
+    QTest::mouseClick(Form->BitBtn1, Qt::LeftButton);
+    AddGroup(Name(a));
+    TStep click{TAct::Pick};
+    click.At = pixel;
+    ASSERT_EQ(Next({click}).size(), 1u);
+    EXPECT_TRUE(SameBytes(ReadBytes(XY), byKeys));
 }
 
 TEST_F(Relocation, NextWithoutGroupsClosesThePanelAtOnce)
