@@ -447,30 +447,22 @@ void TForm1::Wrote(TWrite Write)
     StaticText2->setText(FormatStr(TMsg::WroteHint, {what, KeyText(UndoKeys)}));
 }
 
-void TForm1::Undo()
-{
-    if (Generating || Relocating)
-        throw EZorvane(TMsg::UndoWhileBusy);
-    if (!History.CanUndo()) {
-        StaticText2->setText(LoadStr(TMsg::NothingToUndo));
-        return;
-    }
-    const QString what = History.Undo(StaticXY->text());
-    RepaintMap();
-    StaticText2->setText(FormatStr(TMsg::UndoneHint, {what, KeyText(RedoKeys)}));
-}
+void TForm1::Undo() { StepHistory(true); }
 
-void TForm1::Redo()
+void TForm1::Redo() { StepHistory(false); }
+
+void TForm1::StepHistory(bool Back)
 {
     if (Generating || Relocating)
         throw EZorvane(TMsg::UndoWhileBusy);
-    if (!History.CanRedo()) {
-        StaticText2->setText(LoadStr(TMsg::NothingToRedo));
+    if (!(Back ? History.CanUndo() : History.CanRedo())) {
+        StaticText2->setText(LoadStr(Back ? TMsg::NothingToUndo : TMsg::NothingToRedo));
         return;
     }
-    const QString what = History.Redo(StaticXY->text());
+    const QString what = Back ? History.Undo(StaticXY->text()) : History.Redo(StaticXY->text());
     RepaintMap();
-    StaticText2->setText(FormatStr(TMsg::RedoneHint, {what, KeyText(UndoKeys)}));
+    StaticText2->setText(Back ? FormatStr(TMsg::UndoneHint, {what, KeyText(RedoKeys)})
+                              : FormatStr(TMsg::RedoneHint, {what, KeyText(UndoKeys)}));
 }
 
 void TForm1::UpdateControls()

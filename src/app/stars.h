@@ -202,6 +202,8 @@ private:
     // Watches the open file, so the map follows changes made by others.
     void WatchFile(const QString &Path);
     void UniverseFileChanged(const QString &Path);
+    // Undo (Back) or redo one write, refused while a run goes on.
+    void StepHistory(bool Back);
     void Relocate(std::unique_ptr<TStarsXY> &Universe);
     // Pick mode by keyboard: the map takes the focus and shows where the
     // planet would land, starting from the planet's own pixel.
