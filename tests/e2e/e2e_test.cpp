@@ -260,3 +260,21 @@ TEST_F(ZorvaneOnXvfb, GenerateThenMoveOnePlanet)
     EXPECT_EQ(int32_t(after.GetStar(k).Y), picked.y());
     EXPECT_EQ(ReadBytes(Universe).size(), original.size());
 }
+
+// Ctrl+Z puts the game's own bytes back, Ctrl+Shift+Z the generated ones.
+TEST_F(ZorvaneOnXvfb, GenerateThenUndoAndRedoByTheKeys)
+{
+    const QByteArray original = ReadBytes(RealXYPath(QStringLiteral("large-640planets-2players.xy")));
+    ASSERT_TRUE(ReadBytes(Universe) == original);
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    OpenUniverse(Universe);
+    ClickAt(96 + 52, 320 + 18); // "Generate !"
+    ASSERT_TRUE(WaitForChange(Universe, original)) << "the generation did not write the file";
+    QThread::msleep(500);
+    const QByteArray generated = ReadBytes(Universe);
+
+    Key(QStringLiteral("ctrl+z"));
+    EXPECT_TRUE(WaitUntil([&] { return ReadBytes(Universe) == original; }, 5000)) << "Ctrl+Z did not undo";
+    Key(QStringLiteral("ctrl+shift+z"));
+    EXPECT_TRUE(WaitUntil([&] { return ReadBytes(Universe) == generated; }, 5000)) << "Ctrl+Shift+Z did not redo";
+}
