@@ -387,9 +387,8 @@ void TForm1::ReportException(std::exception_ptr Error)
 void TForm1::FormCreate()
 {
     // The single-instance check runs in main(), before the window exists,
-    // so that tests creating windows side by side never end each other;
-    // the title it is made findable by is the string table's. The message
-    // boxes take their caption from the string table too.
+    // so that tests creating windows side by side never end each other.
+    // The message boxes take their caption from the string table.
     Map.HoverName.clear();
 }
 
