@@ -166,6 +166,17 @@ protected:
         return WaitUntil([&] { return ReadBytes(Path) != Before; }, Ms);
     }
 
+    // Starts the program, opens the universe (holding Original) and presses
+    // "Generate !" until the file is written.
+    void StartAndGenerate(const QByteArray &Original)
+    {
+        ASSERT_NO_FATAL_FAILURE(StartProgram());
+        OpenUniverse(Universe);
+        ClickAt(96 + 52, 320 + 18); // "Generate !"
+        ASSERT_TRUE(WaitForChange(Universe, Original)) << "the generation did not write the file";
+        QThread::msleep(500);
+    }
+
     TScratch Dir;
     QString Universe;
 
@@ -186,11 +197,7 @@ TEST_F(ZorvaneOnXvfb, GenerateThenMoveOnePlanet)
     const int minDistance =
         ControlValues(ReadTemplateSettings(Dir.Path(QStringLiteral("spiral.zv")))).MinD;
 
-    ASSERT_NO_FATAL_FAILURE(StartProgram());
-    OpenUniverse(Universe);
-    ClickAt(96 + 52, 320 + 18); // "Generate !"
-    ASSERT_TRUE(WaitForChange(Universe, original)) << "the generation did not write the file";
-    QThread::msleep(500);
+    ASSERT_NO_FATAL_FAILURE(StartAndGenerate(original));
 
     // The generated file: same length, nothing outside the planet words
     // changed, planets sorted by x, inside the size class the map showed, no
@@ -266,11 +273,7 @@ TEST_F(ZorvaneOnXvfb, GenerateThenUndoAndRedoByTheKeys)
 {
     const QByteArray original = ReadBytes(RealXYPath(QStringLiteral("large-640planets-2players.xy")));
     ASSERT_TRUE(ReadBytes(Universe) == original);
-    ASSERT_NO_FATAL_FAILURE(StartProgram());
-    OpenUniverse(Universe);
-    ClickAt(96 + 52, 320 + 18); // "Generate !"
-    ASSERT_TRUE(WaitForChange(Universe, original)) << "the generation did not write the file";
-    QThread::msleep(500);
+    ASSERT_NO_FATAL_FAILURE(StartAndGenerate(original));
     const QByteArray generated = ReadBytes(Universe);
 
     Key(QStringLiteral("ctrl+z"));
