@@ -6,19 +6,25 @@
 #include <QtGlobal>
 
 #ifdef Q_OS_UNIX
+
+#include "fileattributes.h"
+
 #include <cerrno>
-#include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#ifdef Q_OS_LINUX
-#include <sys/xattr.h>
-#endif
-#endif
 
+// Written with the system's own calls rather than QSaveFile: the save must
+// check every write, flush and sync itself (QSaveFile::commit() ignores the
+// error of its final flush on the Qt this program is built with), compare
+// the file with what was read through the very descriptor it writes and
+// locks, and decide between replacing and writing in place from the file's
+// owner, links, mode, attributes and flags, none of which QSaveFile exposes.
+// Elsewhere gamefileportable.cpp saves with Qt's portable file access.
 namespace {
 
 [[noreturn]] void CannotWrite(const QString &FileName, const QString &Cause)
@@ -27,18 +33,6 @@ namespace {
 }
 
 [[noreturn]] void Changed(const QString &FileName) { throw EZorvane(TMsg::FileChanged, {FileName}); }
-
-} // namespace
-
-#ifdef Q_OS_UNIX
-
-// Written with the system's own calls rather than QSaveFile: the save must
-// check every write, flush and sync itself (QSaveFile::commit() ignores the
-// error of its final flush on the Qt this program is built with), compare
-// the file with what was read through the very descriptor it writes, and
-// decide between replacing and writing in place from the file's owner, links
-// and mode, none of which QSaveFile exposes.
-namespace {
 
 QString SystemText(int Error) { return QString::fromLocal8Bit(std::strerror(Error)); }
 
@@ -54,6 +48,12 @@ public:
             ::close(FFd);
     }
     int Get() const { return FFd; }
+    void Reset(int Fd)
+    {
+        if (FFd >= 0)
+            ::close(FFd);
+        FFd = Fd;
+    }
     // 0, or the error of close().
     int Close()
     {
@@ -71,13 +71,13 @@ QByteArray Encoded(const QString &FileName) { return QFile::encodeName(FileName)
 // Opens an existing file for reading and writing without blocking (a FIFO
 // would block an ordinary open) and checks the descriptor, not the name: only
 // an ordinary file is accepted. Failures are thrown as Failure.
-int OpenRegular(const QString &FileName, TMsg Failure, struct stat &Info)
+int OpenRegular(const QString &FileName, TMsg Failure, struct stat &Info, int Access = O_RDWR)
 {
     if (FileName.isEmpty())
         throw EZorvane(Failure, {FileName, QStringLiteral("No file name given")});
     int fd;
     do
-        fd = ::open(Encoded(FileName).constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        fd = ::open(Encoded(FileName).constData(), Access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
         throw EZorvane(Failure, {FileName, SystemText(errno)});
@@ -141,30 +141,86 @@ int Sync(int Fd)
     return 0;
 }
 
-// Extended attributes (an access control list, for one) do not pass to a
-// new file. The security label that every file of the folder gets alike
-// does not count.
-bool HasOwnAttributes(int Fd)
+// Another save of this program waits here until this one has closed the
+// file. A file system without such locks is written without one.
+void Lock(int Fd)
 {
-#ifdef Q_OS_LINUX
-    char names[1024];
-    const ssize_t size = ::flistxattr(Fd, names, sizeof names);
-    if (size < 0)
-        return errno == ERANGE; // too many to list: certainly some
-    for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(names + at)) + 1)
-        if (std::strcmp(names + at, "security.selinux") != 0)
-            return true;
+#ifdef F_OFD_SETLKW
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET; // start and length 0: the whole file
+    while (::fcntl(Fd, F_OFD_SETLKW, &lock) != 0 && errno == EINTR) {
+    }
 #else
     Q_UNUSED(Fd);
 #endif
-    return false;
+}
+
+// Throws unless the name still leads to the open file and the file, read
+// whole through the descriptor, holds exactly Expected.
+void CheckUnchanged(const QString &FileName, int Fd, const struct stat &Info, const QByteArray &Expected)
+{
+    struct stat named {};
+    if (::stat(Encoded(FileName).constData(), &named) != 0 || named.st_dev != Info.st_dev ||
+        named.st_ino != Info.st_ino || named.st_size != Expected.size())
+        Changed(FileName);
+    QByteArray current;
+    if (const int error = ReadFrom(Fd, Expected.size() + 1, current))
+        CannotWrite(FileName, SystemText(error));
+    if (current != Expected)
+        Changed(FileName);
+}
+
+// A write past the file size limit raises SIGXFSZ, which ends the process by
+// default. Ignored, the write fails with EFBIG like any other error. A
+// handler the program installed itself stays.
+void IgnoreFileSizeSignal()
+{
+    struct sigaction action {};
+    if (::sigaction(SIGXFSZ, nullptr, &action) == 0 && !(action.sa_flags & SA_SIGINFO) &&
+        action.sa_handler == SIG_DFL)
+        ::signal(SIGXFSZ, SIG_IGN);
+}
+
+// What replacing the file needs: where it is, and what the new file must
+// get besides the bytes.
+struct TPlace {
+    QByteArray Target; // the file itself, a symbolic link resolved
+    QByteArray Folder;
+    TDescriptor Dir;
+    TAttributes Attributes;
+    int Flags = 0;
+};
+
+// Whether the file can be replaced by a new one without a visible
+// difference, as far as that can be known before anything is created.
+bool MayReplace(const QString &FileName, int Fd, const struct stat &Info, TPlace &Place)
+{
+    if (Info.st_nlink != 1)
+        return false;
+    Place.Flags = InodeFlags(Fd);
+    if (!OnlyOrdinaryFlags(Place.Flags) || !ReadAttributes(Fd, Place.Attributes) ||
+        !MayGiveOwnerAndAttributes(Info, Place.Attributes))
+        return false;
+    char *resolved = ::realpath(Encoded(FileName).constData(), nullptr);
+    if (!resolved)
+        return false;
+    Place.Target = resolved;
+    std::free(resolved);
+    const qsizetype slash = Place.Target.lastIndexOf('/');
+    Place.Folder = slash > 0 ? Place.Target.left(slash) : QByteArray("/");
+    // A folder we may not write, or an append-only or immutable one, refuses
+    // the rename (and the removal of a temporary file).
+    Place.Dir.Reset(::open(Place.Folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return Place.Dir.Get() >= 0 && !FolderRefusesRename(Place.Dir.Get()) &&
+           ::faccessat(Place.Dir.Get(), ".", W_OK | X_OK, AT_EACCESS) == 0;
 }
 
 // The new file beside the old one; removed again unless Keep() was called.
 class TTemporary {
 public:
     explicit TTemporary(const QByteArray &Folder)
-        : FName(Folder + "/.zorvane-XXXXXX"), FFd(::mkostemp(FName.data(), O_CLOEXEC)), FError(errno)
+        : FName(Folder + "/.zorvane-XXXXXX"), FFd(::mkostemp(FName.data(), O_CLOEXEC))
     {
     }
     TTemporary(const TTemporary &) = delete;
@@ -175,7 +231,6 @@ public:
             ::unlink(FName.constData());
     }
     bool Created() const { return FCreated; }
-    int Error() const { return FError; } // why it was not created
     int Fd() const { return FFd.Get(); }
     int Close() { return FFd.Close(); }
     const char *Name() const { return FName.constData(); }
@@ -184,94 +239,100 @@ public:
 private:
     QByteArray FName;
     TDescriptor FFd;
-    int FError;
     bool FCreated = FFd.Get() >= 0;
     bool FKept = false;
 };
 
-// Replaces the file behind the descriptor Fd (whose state is Info) by a new
-// file holding Image, when the replacement is invisible. False, with nothing
-// changed, when it is not: then the caller writes in place. Throws for a
-// failure that leaves no other way.
-bool Replace(const QString &FileName, int Fd, const struct stat &Info, const QByteArray &Image)
+// Replaces the file behind the locked descriptor Fd (whose state is Info) by
+// a new file holding Image. False, with nothing changed, when the new file
+// would differ in anything but its bytes and inode, or the system refuses
+// the rename: then the caller writes in place. Throws for a failure that
+// leaves no other way.
+bool Replace(const QString &FileName, int Fd, const struct stat &Info, const QByteArray &Expected,
+             const QByteArray &Image, const TPlace &Place)
 {
-    if (Info.st_nlink != 1 || HasOwnAttributes(Fd))
+    TTemporary temporary(Place.Folder);
+    if (!temporary.Created())
         return false;
-    // The file itself, not a link to it: the link must stay a link.
-    char *resolved = ::realpath(Encoded(FileName).constData(), nullptr);
-    if (!resolved)
-        return false;
-    const QByteArray target(resolved);
-    std::free(resolved);
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray folder = slash > 0 ? target.left(slash) : QByteArray("/");
-
-    TTemporary temporary(folder);
-    if (!temporary.Created()) {
-        const int error = temporary.Error();
-        if (error == EACCES || error == EPERM || error == EROFS)
-            return false; // the folder is not writable
-        CannotWrite(FileName, SystemText(error));
-    }
+    const int fd = temporary.Fd();
     // Owner and group first: changing them later would clear the mode's
-    // set-id bits. Bits that cannot be given exactly mean writing in place.
-    if (::fchown(temporary.Fd(), Info.st_uid, Info.st_gid) != 0)
+    // set-id bits.
+    if (::fchown(fd, Info.st_uid, Info.st_gid) != 0)
         return false;
     qint64 done = 0;
-    if (const int error = WriteAt0(temporary.Fd(), Image, done))
+    if (const int error = WriteAt0(fd, Image, done))
         CannotWrite(FileName, SystemText(error));
-    if (const int error = Sync(temporary.Fd()))
-        CannotWrite(FileName, SystemText(error));
-    // The mode last, since a write by anyone but root clears the set-id bits.
+    // Then the old file's attributes exactly (a default ACL of the folder
+    // gave the new file one of its own), and the mode last, since a write by
+    // anyone but root clears the set-id bits.
+    TAttributes given;
     struct stat made {};
-    if (::fchmod(temporary.Fd(), Info.st_mode & 07777) != 0 || ::fstat(temporary.Fd(), &made) != 0 ||
-        made.st_uid != Info.st_uid || made.st_gid != Info.st_gid ||
-        (made.st_mode & 07777) != (Info.st_mode & 07777))
+    if (!GiveAttributes(fd, Place.Attributes) || ::fchmod(fd, Info.st_mode & 07777) != 0 ||
+        ::fstat(fd, &made) != 0 || made.st_uid != Info.st_uid || made.st_gid != Info.st_gid ||
+        (made.st_mode & 07777) != (Info.st_mode & 07777) || InodeFlags(fd) != Place.Flags ||
+        !ReadAttributes(fd, given) || given != Place.Attributes)
         return false;
+    if (const int error = Sync(fd))
+        CannotWrite(FileName, SystemText(error));
     if (const int error = temporary.Close())
         CannotWrite(FileName, SystemText(error));
-
-    // The name must still lead to the file that was compared.
-    struct stat now {};
-    if (::lstat(target.constData(), &now) != 0 || now.st_dev != Info.st_dev || now.st_ino != Info.st_ino)
-        Changed(FileName);
-    if (::rename(temporary.Name(), target.constData()) != 0) {
-        if (errno == EACCES || errno == EPERM)
-            return false; // a sticky folder and another user's file
-        CannotWrite(FileName, SystemText(errno));
-    }
+    // The last look. Another save of this program waits for the lock; only a
+    // program that ignores it can still write between here and the rename.
+    CheckUnchanged(FileName, Fd, Info, Expected);
+    if (::rename(temporary.Name(), Place.Target.constData()) != 0)
+        return false; // a file mounted over the name, another file system...
     temporary.Keep();
     // The rename itself reaches the disk with the folder. The file is
     // already replaced, so a failure here is not reported as one.
-    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        (void)::fsync(dir);
-        ::close(dir);
-    }
+    (void)Sync(Place.Dir.Get());
     return true;
 }
 
-void WriteInPlace(const QString &FileName, TDescriptor &Fd, const QByteArray &Expected, const QByteArray &Image)
+// After a failure at Cause, with Done bytes of Image written to the file:
+// puts the old bytes back and reports Cause. Where they cannot be put back,
+// the file is left holding one whole image, and EWrittenWithError says when
+// that is the new one.
+[[noreturn]] void PutBack(const QString &FileName, int Fd, const QByteArray &Expected, const QByteArray &Image,
+                          qint64 Done, int Cause)
 {
-    // A file size limit would cut the write short: refuse before writing.
-    struct rlimit limit {};
-    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
-        static_cast<rlim_t>(Image.size()) > limit.rlim_cur)
-        CannotWrite(FileName, SystemText(EFBIG));
+    const QString cause = SystemText(Cause);
+    qint64 written = 0;
+    if (WriteAt0(Fd, Expected.left(Done), written) == 0 && Sync(Fd) == 0)
+        CannotWrite(FileName, cause);
+    QByteArray now;
+    if (ReadFrom(Fd, Image.size() + 1, now) == 0 && now == Expected)
+        CannotWrite(FileName, cause);
+    if (now != Image && WriteAt0(Fd, Image, written) == 0)
+        (void)ReadFrom(Fd, Image.size() + 1, now);
+    if (now == Image)
+        throw EWrittenWithError(FileName, cause);
+    CannotWrite(FileName, cause);
+}
 
+void WriteInPlace(const QString &FileName, TDescriptor &Fd, const struct stat &Info, const QByteArray &Expected,
+                  const QByteArray &Image)
+{
+    // close() may fail too (a network file system writes back then): a
+    // second descriptor keeps the file, and its lock, to put the old bytes
+    // back with.
+    TDescriptor spare(::fcntl(Fd.Get(), F_DUPFD_CLOEXEC, 0));
+    if (spare.Get() < 0)
+        CannotWrite(FileName, SystemText(errno));
+    CheckUnchanged(FileName, Fd.Get(), Info, Expected);
     qint64 done = 0;
     int error = WriteAt0(Fd.Get(), Image, done);
-    if (!error)
+    if (!error) {
+        // The write cleared the set-id bits for anyone but root; the owner
+        // may set them again (nobody else could).
+        struct stat now {};
+        if (::fstat(Fd.Get(), &now) == 0 && now.st_mode != Info.st_mode)
+            (void)::fchmod(Fd.Get(), Info.st_mode & 07777);
         error = Sync(Fd.Get());
-    if (error) {
-        // Put back what the write changed, as far as the system lets us.
-        qint64 restored = 0;
-        if (WriteAt0(Fd.Get(), done < Image.size() ? Expected.left(done) : Expected, restored) == 0)
-            (void)Sync(Fd.Get());
-        CannotWrite(FileName, SystemText(error));
     }
+    if (error)
+        PutBack(FileName, Fd.Get(), Expected, Image, done, error);
     if (const int closeError = Fd.Close())
-        CannotWrite(FileName, SystemText(closeError));
+        PutBack(FileName, spare.Get(), Expected, Image, Image.size(), closeError);
 }
 
 } // namespace
@@ -286,67 +347,49 @@ QByteArray ReadGameFile(const QString &FileName, qint64 MaxSize)
     return bytes;
 }
 
-void WriteGameFile(const QString &FileName, const QByteArray &Expected, const QByteArray &Image)
+QByteArray ReadGameFileToView(const QString &FileName, qint64 MaxSize)
 {
-    if (Image.size() != Expected.size())
-        CannotWrite(FileName, QStringLiteral("The new contents do not have the file's length"));
     struct stat info {};
-    TDescriptor fd(OpenRegular(FileName, TMsg::CannotWriteFile, info));
-    QByteArray current;
-    if (const int error = ReadFrom(fd.Get(), Expected.size() + 1, current))
-        CannotWrite(FileName, SystemText(error));
-    if (current != Expected)
-        Changed(FileName);
-    if (Image == Expected)
-        return;
-    if (Replace(FileName, fd.Get(), info, Image))
-        return;
-    WriteInPlace(FileName, fd, Expected, Image);
-}
-
-#else
-
-// Elsewhere only Qt's portable file access: the file is always written in
-// place, with every step checked.
-QByteArray ReadGameFile(const QString &FileName, qint64 MaxSize)
-{
-    if (FileName.isEmpty())
-        throw EZorvane(TMsg::CannotOpenFile, {FileName, QStringLiteral("No file name given")});
-    QFile file(FileName);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
-        throw EZorvane(TMsg::CannotOpenFile, {FileName, file.errorString()});
-    if (file.isSequential())
-        throw EZorvane(TMsg::CannotOpenFile, {FileName, QStringLiteral("Not a regular file")});
-    QByteArray bytes = file.read(MaxSize + 1);
-    if (file.error() != QFileDevice::NoError)
-        throw EZorvane(TMsg::CannotOpenFile, {FileName, file.errorString()});
+    TDescriptor fd(OpenRegular(FileName, TMsg::CannotOpenFile, info, O_RDONLY));
+    QByteArray bytes;
+    if (const int error = ReadFrom(fd.Get(), MaxSize + 1, bytes))
+        throw EZorvane(TMsg::CannotOpenFile, {FileName, SystemText(error)});
     return bytes;
 }
 
+QString WriteRefusal(const QString &FileName)
+{
+    int fd;
+    do
+        fd = ::open(Encoded(FileName).constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return SystemText(errno);
+    ::close(fd);
+    return {};
+}
+
 void WriteGameFile(const QString &FileName, const QByteArray &Expected, const QByteArray &Image)
 {
     if (Image.size() != Expected.size())
         CannotWrite(FileName, QStringLiteral("The new contents do not have the file's length"));
-    QFile file(FileName);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly) || file.isSequential())
-        CannotWrite(FileName, file.errorString());
-    const QByteArray current = file.read(Expected.size() + 1);
-    if (file.error() != QFileDevice::NoError)
-        CannotWrite(FileName, file.errorString());
-    if (current != Expected)
-        Changed(FileName);
+    IgnoreFileSizeSignal();
+    struct stat info {};
+    TDescriptor fd(OpenRegular(FileName, TMsg::CannotWriteFile, info));
+    Lock(fd.Get());
+    CheckUnchanged(FileName, fd.Get(), info, Expected);
     if (Image == Expected)
         return;
-    if (!file.seek(0) || file.write(Image) != Image.size() || !file.flush()) {
-        const QString cause = file.errorString();
-        if (file.seek(0))
-            file.write(Expected);
-        file.flush();
-        CannotWrite(FileName, cause);
-    }
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        CannotWrite(FileName, file.errorString());
+    // A file size limit would cut either write short: refuse before
+    // anything is created or written.
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        static_cast<rlim_t>(Image.size()) > limit.rlim_cur)
+        CannotWrite(FileName, SystemText(EFBIG));
+    TPlace place;
+    if (MayReplace(FileName, fd.Get(), info, place) && Replace(FileName, fd.Get(), info, Expected, Image, place))
+        return;
+    WriteInPlace(FileName, fd, info, Expected, Image);
 }
 
 #endif

@@ -6,22 +6,42 @@
 // can never hang the window.
 //
 // Writing never changes the file's length and only ever writes over the
-// bytes the caller read: the file on disk must still hold exactly Expected,
-// or nothing is written. The new image then replaces the file in one of two
-// ways:
-// - a new file beside it, written, synced and renamed over the old one, when
-//   that is invisible: the folder is writable, the file has one hard link,
-//   and its owner, group and mode bits (set-user-id and set-group-id
-//   included) could be given to the new file. A symbolic link stays a link:
-//   the file it leads to is replaced. The new file is a hidden
-//   ".zorvane-XXXXXX" (short, so a long universe name still saves, and never
-//   ending in ".xy"), removed again on every failure.
-// - otherwise the whole image goes to offset 0 of the open file in one
-//   checked write, then it is synced. A write that was cut short puts the
-//   old bytes back before the error is reported.
-// Every failure is an EZorvane whose message names the file and the cause in
-// the system's words; after it the file holds its previous bytes.
+// bytes the caller read. The save holds an advisory write lock on the whole
+// file (an open-file-description lock) from its first look at the file to
+// its last write, so two saves of this program take turns and the second
+// one sees the first one's bytes. The file, read whole, must hold exactly
+// Expected when the lock is taken and again immediately before the rename or
+// the in-place write, and the name must still lead to the same file; or
+// nothing is written. The new image then replaces the file in one of two
+// ways, chosen before anything is created:
+// - a new file beside it, written, given the old file's owner, group,
+//   extended attributes and access control lists exactly (whatever the
+//   folder's default ACL added is removed again) and its mode, synced and
+//   renamed over the old one, when that is invisible: the folder is
+//   writable and not append-only, the file has one hard link and no inode
+//   flags (chattr's) beyond those every file has, and all of that could be
+//   given to the new file. A symbolic link stays a link: the file it leads
+//   to is replaced. The new file is a hidden ".zorvane-XXXXXX" (short, so a
+//   long universe name still saves, and never ending in ".xy"), removed
+//   again on every failure.
+// - otherwise, or when the system refuses the rename (a file mounted over,
+//   another file system), the whole image goes to offset 0 of the open file
+//   in one checked write, then it is synced and the mode is put back (a
+//   write clears the set-id bits). A kill can interrupt such a write only
+//   between pages of memory, so a file of at most 4096 bytes is never torn
+//   by one; a larger one can be.
+// A file size limit is checked first, and SIGXFSZ is ignored (where it still
+// has its default action) so that no write can end the process.
+//
+// The contract on failure: an EZorvane means that the file holds its
+// previous bytes (a write that failed part way, or whose sync or close
+// failed, is undone by writing the old bytes back and syncing them). The one
+// exception is EWrittenWithError, below; and should the system refuse both
+// the old bytes and the new ones after a failed write, the file stays as that
+// write left it and the message names the first cause.
 #pragma once
+
+#include "messages.h"
 
 #include <QByteArray>
 #include <QString>
@@ -33,9 +53,29 @@
 // and the cause.
 QByteArray ReadGameFile(const QString &FileName, qint64 MaxSize);
 
+// Reads the whole file for viewing only, opened for reading: a file the
+// player may read but not write can be looked at. Throws as ReadGameFile.
+QByteArray ReadGameFileToView(const QString &FileName, qint64 MaxSize);
+
+// Why FileName cannot be opened for writing, in the system's words; empty
+// when it can.
+QString WriteRefusal(const QString &FileName);
+
 // Replaces the contents of FileName by Image, which has Expected's length,
 // provided the file still holds exactly Expected. Throws EZorvane with
-// TMsg::FileChanged when it does not (nothing written), and with
+// TMsg::FileChanged when it does not (nothing written), with
 // TMsg::CannotWriteFile for every error of opening, writing, syncing,
-// closing or replacing.
+// closing or replacing, and EWrittenWithError as below.
 void WriteGameFile(const QString &FileName, const QByteArray &Expected, const QByteArray &Image);
+
+// The save failed after the new image reached the file (its sync or the
+// close failed), and the previous bytes could not be put back: the file
+// holds Image. The caller records the write as made (its undo history must
+// match the file) and still shows the message.
+class EWrittenWithError : public EZorvane {
+public:
+    EWrittenWithError(const QString &FileName, const QString &Cause)
+        : EZorvane(TMsg::WrittenWithError, {FileName, Cause})
+    {
+    }
+};

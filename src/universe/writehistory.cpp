@@ -20,7 +20,12 @@ void TWriteHistory::Record(TWrite Write)
 QString TWriteHistory::Undo(const QString &FileName)
 {
     const TWrite &last = FWrites.at(FDone - 1);
-    WriteGameFile(FileName, last.After, last.Before);
+    try {
+        WriteGameFile(FileName, last.After, last.Before);
+    } catch (const EWrittenWithError &) {
+        --FDone; // the file holds Before all the same
+        throw;
+    }
     --FDone;
     return last.What;
 }
@@ -28,7 +33,19 @@ QString TWriteHistory::Undo(const QString &FileName)
 QString TWriteHistory::Redo(const QString &FileName)
 {
     const TWrite &next = FWrites.at(FDone);
-    WriteGameFile(FileName, next.Before, next.After);
+    try {
+        WriteGameFile(FileName, next.Before, next.After);
+    } catch (const EWrittenWithError &) {
+        ++FDone;
+        throw;
+    }
     ++FDone;
     return next.What;
+}
+
+QByteArray TWriteHistory::Current() const
+{
+    if (FWrites.empty())
+        return {};
+    return FDone > 0 ? FWrites[FDone - 1].After : FWrites.front().Before;
 }

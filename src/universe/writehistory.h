@@ -29,14 +29,19 @@ public:
     bool CanUndo() const { return FDone > 0; }
     bool CanRedo() const { return FDone < FWrites.size(); }
     size_t Size() const { return FWrites.size(); }
+    // The bytes the file holds when every step in effect was made and
+    // nothing else touched it; empty for an empty history.
+    QByteArray Current() const;
 
     // Puts the file back to the bytes before the last write that is not yet
     // undone, through the one save path: only when the file still holds
     // exactly what that write left. Returns what was undone. Throws EZorvane
     // (TMsg::FileChanged when another program changed the file) and then
-    // leaves the history as it was.
+    // leaves the history as it was; after EWrittenWithError (the file holds
+    // the bytes before that write all the same) the write counts as undone.
     QString Undo(const QString &FileName);
-    // Makes the last undone write again, on the same terms.
+    // Makes the last undone write again, on the same terms (after
+    // EWrittenWithError it counts as made again).
     QString Redo(const QString &FileName);
 
 private:
