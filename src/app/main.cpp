@@ -2,12 +2,12 @@
 // the help window and the comments window, in that order.
 #include "comments.h"
 #include "help.h"
-#include "messages.h"
 #include "singleinstance.h"
 #include "stars.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -19,9 +19,12 @@ int main(int argc, char *argv[])
     InitZorvaneResources();
     app.setWindowIcon(QIcon(QStringLiteral(":/zorvane.png")));
 
-    TSingleInstance instance(LoadStr(TMsg::AppTitle));
-    if (!instance.Acquire())
-        return 0; // another instance runs: end silently
+    TSingleInstance instance;
+    const bool alone = instance.Acquire();
+    if (!instance.Notice().isEmpty())
+        std::fprintf(stderr, "%s\n", qUtf8Printable(instance.Notice()));
+    if (!alone)
+        return 0; // the running instance came to the front
 
     TStandardDialogs dialogs;
     TForm1 form(QCoreApplication::applicationDirPath(), dialogs);

@@ -1,5 +1,6 @@
 #include "relocation.h"
 
+#include "messages.h"
 #include "planetnames.h"
 
 #include <algorithm>
@@ -9,10 +10,17 @@ int32_t FindStarIndex(const TStarsXY &Universe, const QString &Name)
     const int32_t id = IdByName(Name);
     if (id < 0)
         return -1;
-    for (int32_t i = 0; i < Universe.StarCount; ++i)
-        if (Universe.GetStar(i).NameId == static_cast<uint32_t>(id))
-            return i;
-    return -1;
+    int32_t found = -1;
+    long long bearers = 0;
+    for (int32_t i = 0; i < Universe.StarCount; ++i) {
+        if (Universe.GetStar(i).NameId == static_cast<uint32_t>(id)) {
+            found = i;
+            ++bearers;
+        }
+    }
+    if (bearers > 1)
+        throw EZorvane(TMsg::DuplicateStarName, {bearers, NameById(static_cast<uint32_t>(id))});
+    return found;
 }
 
 namespace {

@@ -11,9 +11,11 @@
 #include <QString>
 #include <cstdint>
 
-// The index, in file order, of the first star of Universe that bears Name
-// (the planet name table's id for it, letter case ignored); -1 when the name
-// has no entry or no star bears it.
+// The index, in file order, of the one star of Universe that bears Name (the
+// planet name table's id for it, letter case ignored); -1 when the name has
+// no entry or no star bears it. When several stars bear it, which one the
+// player means cannot be told: it fails with TMsg::DuplicateStarName, giving
+// their count and the name as the table spells it.
 int32_t FindStarIndex(const TStarsXY &Universe, const QString &Name);
 
 // The x band, both edges allowed, that keeps star Index between its

@@ -14,13 +14,34 @@ TStarsXY Universe()
         MakeImage({Word(10, 1100, 998), Word(40, 1200, 109), Word(0, 1150, 998), Word(250, 1300, 0)}));
 }
 
-TEST(RelocationSteps, FindsTheNamedStarInTheUniverseItIsGiven)
+TEST(RelocationSteps, FindsTheOneStarThatBearsTheName)
 {
-    const TStarsXY universe = Universe();
-    const std::pair<const char *, int32_t> rows[] = {
-        {"Zulu", 0}, {"zULU", 0}, {"Bonn", 1}, {"007", 3}, {"Eden", -1}, {"Zulu ", -1}, {"", -1}};
-    for (const auto &[name, index] : rows)
-        EXPECT_EQ(FindStarIndex(universe, QString::fromLatin1(name)), index) << name;
+    // Universe() plus two more "007": "Bonn" is unique, "Zulu" borne twice,
+    // "007" three times.
+    const TStarsXY universe = TStarsXY::FromImage(MakeImage({Word(10, 1100, 998), Word(40, 1200, 109),
+                                                             Word(0, 1150, 998), Word(250, 1300, 0),
+                                                             Word(20, 1120, 0), Word(20, 1140, 0)}));
+    const QString none = QStringLiteral("<no failure>");
+    const QString refusal = QStringLiteral("; move them with another tool or rename them first");
+    const struct {
+        const char *Name;
+        int32_t Index;
+        QString Failure;
+    } rows[] = {
+        {"Bonn", 1, none},
+        {"bONN", 1, none},
+        {"Eden", -1, none}, // a name no star bears
+        {"Zulu ", -1, none}, // no such name
+        {"", -1, none},
+        {"zULU", -2, QStringLiteral("2 planets bear the name \"Zulu\"") + refusal},
+        {"007", -2, QStringLiteral("3 planets bear the name \"007\"") + refusal},
+    };
+    for (const auto &row : rows) {
+        int32_t index = -2;
+        EXPECT_EQ(MessageOf([&] { index = FindStarIndex(universe, QString::fromLatin1(row.Name)); }), row.Failure)
+            << row.Name;
+        EXPECT_EQ(index, row.Index) << row.Name;
+    }
 }
 
 TEST(RelocationSteps, BandsReachTheEdgesOnTheOpenSide)
