@@ -76,72 +76,89 @@ std::vector<uint8_t> TemplateDarkness(const QImage &Image, int Rows)
     return dark;
 }
 
-TPlacementEnd PlaceStars(TStarsXY &Universe, const QImage &Template, const TPlacementSettings &Settings,
-                         const TPlacementHooks &Hooks, TPlacementStats *Stats)
+TPlacement::TPlacement(TStarsXY &Universe, const QImage &Template, const TPlacementSettings &Settings)
+    : FUniverse(Universe), FSettings(Settings), FWidth(Template.width()),
+      FHeight(Template.height() - UnsampledRows)
 {
-    TPlacementStats ownStats;
-    TPlacementStats &stats = Stats ? *Stats : ownStats;
-    stats = {};
-
-    const int32_t W = Template.width();
-    const int32_t H = Template.height() - UnsampledRows;
     // Without a column or a sampled row there is nothing to draw from, and
     // the scale would divide by zero: refuse before the first draw.
-    if (W <= 0 || H <= 0)
+    if (FWidth <= 0 || FHeight <= 0)
         throw EZorvane(TMsg::TemplateTooSmall, {Template.width(), Template.height()});
 
-    const TBounds bounds = Universe.GetBounds();
-    const double scaleX = static_cast<double>(int64_t{bounds.Right} - bounds.Left) / W;
-    const double scaleY = static_cast<double>(int64_t{bounds.Bottom} - bounds.Top) / H;
+    FBounds = Universe.GetBounds();
+    FScaleX = static_cast<double>(int64_t{FBounds.Right} - FBounds.Left) / FWidth;
+    FScaleY = static_cast<double>(int64_t{FBounds.Bottom} - FBounds.Top) / FHeight;
 
     // The template test per darkness, worked out once: whether free space
     // mode rejects it outright, else its weight.
     std::array<int32_t, WeightCount> weights{};
     for (int i = 0; i < WeightCount; ++i)
         weights[i] = i * i;
-    std::array<bool, 256> freeSpaceReject{};
-    std::array<int32_t, 256> weightOf{};
     for (int d = 0; d < 256; ++d) {
-        freeSpaceReject[d] = Settings.FreeSpace && d > Settings.Threshold;
-        weightOf[d] = weights[WeightIndex(d, Settings.Sensitivity)];
+        FFreeSpaceReject[d] = Settings.FreeSpace && d > Settings.Threshold;
+        FWeightOf[d] = weights[WeightIndex(d, Settings.Sensitivity)];
     }
-    const std::vector<uint8_t> darkness = TemplateDarkness(Template, H);
+    FDarkness = TemplateDarkness(Template, FHeight);
+}
 
+std::optional<TPlacementEnd> TPlacement::PlaceNext(const std::function<bool()> &StopRequested)
+{
     TRandom &random = ProgramRandom();
-    int32_t j = 0, draws = 0, attempts = 0;
-    while (j < Universe.StarCount) {
-        if (Hooks.StopRequested && Hooks.StopRequested())
+    while (FPlaced < FUniverse.StarCount) {
+        if (StopRequested && StopRequested())
             return TPlacementEnd::Stopped;
-        if (++draws > DrawLimit)
+        if (++FDraws > DrawLimit)
             throw EZorvane(TMsg::UniverseTooSmall);
-        ++stats.Candidates;
-        const uint32_t px = random.RandomInt(static_cast<uint32_t>(W));
-        const uint32_t py = random.RandomInt(static_cast<uint32_t>(H));
-        const uint8_t dark = darkness[static_cast<size_t>(py) * W + px];
-        if (freeSpaceReject[dark])
+        ++FStats.Candidates;
+        const uint32_t px = random.RandomInt(static_cast<uint32_t>(FWidth));
+        const uint32_t py = random.RandomInt(static_cast<uint32_t>(FHeight));
+        const uint8_t dark = FDarkness[static_cast<size_t>(py) * FWidth + px];
+        if (FFreeSpaceReject[dark])
             continue; // no draw for the weighted test
         const double u = random.RandomReal();
-        if (static_cast<int64_t>(u * weightOf[dark]) != 0)
+        if (static_cast<int64_t>(u * FWeightOf[dark]) != 0)
             continue;
-        if (++attempts > Settings.AttemptLimit)
+        if (++FAttempts > FSettings.AttemptLimit)
             throw EZorvane(TMsg::UniverseTooSmall);
-        ++stats.Tries;
+        ++FStats.Tries;
         // The products are rounded to a 64-bit mantissa before they are
         // truncated; a double product would land elsewhere in rare cases, and
         // so would every universe after it.
-        const int64_t x = bounds.Left + ExtendedTruncProduct(px, scaleX);
-        const int64_t y = bounds.Top + ExtendedTruncProduct(py, scaleY);
+        const int64_t x = FBounds.Left + ExtendedTruncProduct(px, FScaleX);
+        const int64_t y = FBounds.Top + ExtendedTruncProduct(py, FScaleY);
         try {
-            Universe.SetStar(j, static_cast<int32_t>(x), static_cast<int32_t>(y), -1, true);
+            FUniverse.SetStar(FPlaced, static_cast<int32_t>(x), static_cast<int32_t>(y), -1, true);
         } catch (const EZorvane &) {
             continue; // too close to another star or jittered out: draw again
         }
-        ++j;
-        ++stats.Placed;
-        if (Hooks.StarPlaced)
-            Hooks.StarPlaced(j);
-        attempts = 0;
-        draws = 0;
+        ++FPlaced;
+        ++FStats.Placed;
+        FAttempts = 0;
+        FDraws = 0;
+        return std::nullopt;
     }
     return TPlacementEnd::Completed;
+}
+
+TPlacementEnd PlaceStars(TStarsXY &Universe, const QImage &Template, const TPlacementSettings &Settings,
+                         const TPlacementHooks &Hooks, TPlacementStats *Stats)
+{
+    if (Stats)
+        *Stats = {};
+    TPlacement placement(Universe, Template, Settings);
+    // The figures so far also when the run fails.
+    struct TReport {
+        const TPlacement &Run;
+        TPlacementStats *To;
+        ~TReport()
+        {
+            if (To)
+                *To = Run.Stats();
+        }
+    } report{placement, Stats};
+    std::optional<TPlacementEnd> end;
+    while (!(end = placement.PlaceNext(Hooks.StopRequested)))
+        if (Hooks.StarPlaced)
+            Hooks.StarPlaced(placement.Placed());
+    return *end;
 }

@@ -8,7 +8,9 @@
 
 #include <QImage>
 #include <cstdint>
+#include <array>
 #include <functional>
+#include <optional>
 #include <vector>
 
 // At most this many candidates are drawn for one star.
@@ -47,6 +49,35 @@ struct TPlacementStats {
     int64_t Candidates = 0; // pixels drawn
     int64_t Tries = 0;      // candidates handed to SetStar
     int64_t Placed = 0;     // stars placed
+};
+
+// The placement as a run that goes one star at a time, so a window can show
+// progress and let other events in between stars without a nested loop.
+// PlaceStars below is the whole run at once; both make the same draws in
+// the same order.
+class TPlacement {
+public:
+    // Refuses a template that is too small (TMsg::TemplateTooSmall) before
+    // any draw. Universe and its bounds must outlive the run.
+    TPlacement(TStarsXY &Universe, const QImage &Template, const TPlacementSettings &Settings);
+    // Draws until the next star is placed: nothing while stars remain,
+    // Completed when every star is placed, Stopped when StopRequested (asked
+    // at the top of every pass) said so. Throws as PlaceStars does.
+    std::optional<TPlacementEnd> PlaceNext(const std::function<bool()> &StopRequested = {});
+    int Placed() const { return FPlaced; }
+    const TPlacementStats &Stats() const { return FStats; }
+
+private:
+    TStarsXY &FUniverse;
+    TPlacementSettings FSettings;
+    int32_t FWidth, FHeight;
+    TBounds FBounds;
+    double FScaleX = 0, FScaleY = 0;
+    std::array<bool, 256> FFreeSpaceReject{};
+    std::array<int32_t, 256> FWeightOf{};
+    std::vector<uint8_t> FDarkness;
+    int32_t FPlaced = 0, FDraws = 0, FAttempts = 0;
+    TPlacementStats FStats;
 };
 
 // Places stars 0..StarCount - 1 in file order within the universe's bounds

@@ -95,17 +95,19 @@ void TStarMap::DrawMark(const TMarkRec &Mark)
     }
 }
 
-std::optional<TMapFacts> TStarMap::PaintMap(const QString &Path, int32_t BandLeft, int32_t BandRight)
+std::optional<TMapFacts> TStarMap::PaintMap(const TStarsXY *Universe, int32_t BandLeft, int32_t BandRight)
 {
-    std::optional<TStarsXY> universe;
-    try {
-        universe.emplace(Path);
-    } catch (const std::exception &) {
-        // No file chosen, gone, unreadable or not a universe: nothing changes.
+    if (!Universe) {
+        // No file chosen, gone, unreadable or not a universe: the picture
+        // stays as it was, hidden, and the pointer no longer finds the
+        // planets of a file that is not there.
         FOpened = false;
+        StarPoints.clear();
+        HilitePixel.setX(-1);
         return std::nullopt;
     }
     FOpened = true;
+    const TStarsXY *universe = Universe;
     ShownImage = universe->ReadImage();
 
     TMapFacts facts;
@@ -145,7 +147,6 @@ std::optional<TMapFacts> TStarMap::PaintMap(const QString &Path, int32_t BandLef
     } catch (const std::exception &) {
         // Swallowed: the labels may be new while the picture is not.
     }
-    universe.reset();
     HilitePixel.setX(-1);
     return facts;
 }
@@ -174,17 +175,11 @@ void TStarMap::MouseMove(int32_t X, int32_t Y, TPointerReport &Report, const TPi
     HilitePixel = UniverseToMap(view, star);
     paint(HilitePixel, MapHilite);
 
-    PickPos = at;
-    if (HasBand()) {
-        if (PickPos.x() < BandMinX)
-            PickPos.setX(BandMinX);
-        if (PickPos.x() > BandMaxX)
-            PickPos.setX(BandMaxX);
-    }
+    PickPos = ClampToBand(at);
     Report.Tracked = true;
     Report.Crosshair = HasBand() && BandMinX <= at.x() && at.x() <= BandMaxX;
 
-    HoverName = NameById(star.NameId);
+    HoverName = PlanetName(star.NameId);
     Report.Status = FormatStr(TMsg::PointerReport, {static_cast<long long>(PickPos.x()),
                                                     static_cast<long long>(PickPos.y()), HoverName,
                                                     static_cast<long long>(star.X),
@@ -216,15 +211,20 @@ QPoint TStarMap::StepPointer(QPoint From, int DX, int DY) const
 
 QPoint TStarMap::LandingPixel(QPoint Pointer) const
 {
-    const TMapView view = View();
-    QPoint at = MapToUniverse(view, Pointer.x(), Pointer.y());
-    if (HasBand()) {
-        if (at.x() < BandMinX)
-            at.setX(BandMinX);
-        if (at.x() > BandMaxX)
-            at.setX(BandMaxX);
-    }
+    const QPoint at = ClampToBand(MapToUniverse(View(), Pointer.x(), Pointer.y()));
     return PixelOf(at.x(), at.y());
+}
+
+QPoint TStarMap::ClampToBand(QPoint At) const
+{
+    // The low edge first, so a reversed band lands on its high edge.
+    if (HasBand()) {
+        if (At.x() < BandMinX)
+            At.setX(BandMinX);
+        if (At.x() > BandMaxX)
+            At.setX(BandMaxX);
+    }
+    return At;
 }
 
 QPoint TStarMap::PixelOf(int32_t X, int32_t Y) const

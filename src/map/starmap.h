@@ -44,8 +44,7 @@ struct TMapFacts {
     bool Drawn = false;  // the whole picture was drawn anew (false: it stays as it was)
 };
 
-// What a pointer move tells the window. Filled as the steps go, so after a
-// failed name lookup it still holds what the earlier steps did.
+// What a pointer move tells the window.
 struct TPointerReport {
     bool Tracked = false;   // a star was found: the cursor below applies
     bool Crosshair = false; // the crosshair, else the standard arrow
@@ -74,7 +73,7 @@ public:
     std::vector<TMarkRec> Marks;
     int32_t BandMinX = -1;              // the relocation's band; both -1: none
     int32_t BandMaxX = -1;
-    QByteArray ShownImage;              // the file's bytes as of the last paint that opened it
+    QByteArray ShownImage;              // the file's bytes as of the last paint that had a universe
 
     TMapView View() const { return {ViewRect, ScaleX, ScaleY}; }
     bool HasBand() const { return BandMinX != -1 || BandMaxX != -1; }
@@ -84,17 +83,18 @@ public:
     // paint surface draws nothing and what lies beneath it shows.
     bool HasPicture() const { return FOpened && FEverDrawn; }
 
-    // Opens the universe at Path and draws it with the band between the
-    // absolute x BandLeft and BandRight (-1, -1: none). Empty when the file
-    // cannot be opened: then nothing at all changes. Otherwise the labels'
-    // facts; a failure after the opening (a zero extent) is swallowed, and
-    // what was drawn before it stays. The highlight is always cleared.
-    std::optional<TMapFacts> PaintMap(const QString &Path, int32_t BandLeft, int32_t BandRight);
+    // Draws Universe (the session's; the map never opens a file) with the
+    // band between the absolute x BandLeft and BandRight (-1, -1: none).
+    // Empty when there is no universe (no file open, or it cannot be read):
+    // then the picture stays as it was (not shown), and the stars and the
+    // highlight are gone, so the pointer reports nothing. Otherwise the labels' facts; a failure
+    // while drawing (a zero extent) is swallowed, and what was drawn before
+    // it stays. The highlight is always cleared.
+    std::optional<TMapFacts> PaintMap(const TStarsXY *Universe, int32_t BandLeft, int32_t BandRight);
 
     // The pointer at map pixel (X, Y): highlights the nearest star and
-    // reports it. The name lookup throws EZorvane ("List index out of
-    // bounds (%d)") for a name id beyond the table, after the highlight,
-    // PickPos and the cursor were updated; Report then holds those.
+    // reports it. A planet whose name id lies beyond the name table (a file
+    // edited by hand) is reported by its id, "#1010": a hover never fails.
     void MouseMove(int32_t X, int32_t Y, TPointerReport &Report, const TPixelSink &PixelChanged = {});
     TPointerReport MouseMove(int32_t X, int32_t Y, const TPixelSink &PixelChanged = {});
 
@@ -122,6 +122,8 @@ public:
     // the map: the pointer's position with X clamped into the band, as
     // MouseMove sets PickPos.
     QPoint LandingPixel(QPoint Pointer) const;
+    // At with its x held inside the band, while one is shown.
+    QPoint ClampToBand(QPoint At) const;
     // The map pixel of the universe position (X, Y).
     QPoint PixelOf(int32_t X, int32_t Y) const;
 

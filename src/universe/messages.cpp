@@ -28,7 +28,7 @@ QString LoadStr(TMsg id)
         return QStringLiteral("Cannot load template \"%s\": it is missing or not a complete BMP image");
     case TMsg::NothingToDelete: return QStringLiteral("Nothing to delete");
     case TMsg::DeleteLastGroup: return QStringLiteral("Delete LAST group ?");
-    case TMsg::UnknownStarName: return QStringLiteral("Unknown star name in line #%d");
+    case TMsg::UnknownStarName: return QStringLiteral("Unknown star name in line #%d: \"%s\"");
     case TMsg::SelectCoordinates:
         return QStringLiteral("Select new cooridinates of star %s (Group #%d)");
     case TMsg::PointerReport: return QStringLiteral("Abs: [%d:%d]     Star: %s [%d:%d]");
@@ -47,6 +47,55 @@ QString LoadStr(TMsg id)
     case TMsg::NothingToRedo: return QStringLiteral("Nothing to redo");
     case TMsg::UndoWhileBusy:
         return QStringLiteral("Changes cannot be undone or redone while a generation or a relocation runs");
+    case TMsg::DuplicateStarName:
+        return QStringLiteral("%d planets bear the name \"%s\"; move them with another tool or rename them first");
+    case TMsg::AlreadyRunning:
+        return QStringLiteral("Zorvane is already running on this display; its window was brought to the front");
+    case TMsg::FolderNotPrivate:
+        return QStringLiteral("Cannot check for a running Zorvane: the folder \"%s\" cannot be made or is not "
+                              "the user's own with mode 0700; starting anyway");
+    case TMsg::SocketUnusable:
+        return QStringLiteral("Cannot check for a running Zorvane through \"%s\": %s; starting anyway");
+    case TMsg::SocketSilent:
+        return QStringLiteral("Cannot check for a running Zorvane: \"%s\" accepts connections but does not "
+                              "answer; starting anyway");
+    case TMsg::WrittenWithError:
+        return QStringLiteral("The new contents are in the file \"%s\", but the system reported an error "
+                              "that could not be undone: %s");
+    case TMsg::FileCorruptNamed: return QStringLiteral("The game file \"%s\" appears to be corrupt");
+    case TMsg::TemplatesNotFoundIn:
+        return QStringLiteral("Templates not found ! (must be .bmp file)\nSearched: %s");
+    case TMsg::UniverseTooSmallMaximized:
+        return QStringLiteral("The planets do not fit into the light areas of the template at this distance, even "
+                              "with \"Maximize search\". Choose a smaller \"Min. stars distance\" or a larger "
+                              "\"Universe size\".");
+    case TMsg::ReadOnlyStatus: return QStringLiteral("Read-only (%s): shown, but nothing can be written");
+    case TMsg::WritableCopyQuestion:
+        return QStringLiteral("The file \"%s\" cannot be written (%s). It can be viewed, but not changed.\n\n"
+                              "Make a writable copy of it and work on the copy?");
+    case TMsg::FileUnreadable: return QStringLiteral("The file is gone or cannot be read:\n%s");
+    case TMsg::StoppedNothingWritten: return QStringLiteral("Stopped: nothing written");
+    case TMsg::RelocationStopped: return QStringLiteral("Stopped: %d of %d planets moved");
+    case TMsg::NothingToPlace: return QStringLiteral("The universe has no planets: nothing to place");
+    case TMsg::PickLanding:
+        return QStringLiteral("%s lands at [%d:%d] \u2014 Return places it, Ctrl+arrows move it 1 l.y");
+    case TMsg::StarKept: return QStringLiteral("%s left where it was");
+    case TMsg::NoGroupForName: return QStringLiteral("Press + to add a group first");
+    case TMsg::GroupLimit: return QStringLiteral("At most %d groups: one per player");
+    case TMsg::MapDescription:
+        return QStringLiteral(
+            "The planets of the open universe. Tab gives the map the keyboard: the arrow keys move a crosshair "
+            "(with Shift ten pixels), M puts a mark there or gives it the next colour, Delete removes it, Return "
+            "adds the nearest planet to the active group. While a planet is being placed, the arrow keys move its "
+            "landing point (Ctrl+arrows by one light year), Return or Space places it, Escape ends the moving. "
+            "Ctrl+M or a double click opens the universe view.");
+    case TMsg::MapPicking:
+        return QStringLiteral("Placing %s (Group #%d) between x %d and %d: it lands at [%d:%d].");
+    case TMsg::MapPointing: return QStringLiteral("Crosshair at [%d:%d].");
+    case TMsg::MapNearest: return QStringLiteral(" Nearest planet: %s [%d:%d].");
+    case TMsg::StatusKeys:
+        return QStringLiteral("What the last action did. Ctrl+Z undoes the last write, Ctrl+Shift+Z redoes it.");
+    case TMsg::ResumeRun: return QStringLiteral("%d of %d planets already moved; moving the rest");
     }
     return {};
 }

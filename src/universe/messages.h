@@ -30,7 +30,7 @@ enum class TMsg {
     CannotLoadTemplate,   // %s path
     NothingToDelete,
     DeleteLastGroup,
-    UnknownStarName,      // %d
+    UnknownStarName,      // %d line, %s name
     SelectCoordinates,    // %s name, %d group
     PointerReport,        // %d %d %s %d %d
     SizeLabel,            // %d %d %s
@@ -47,6 +47,31 @@ enum class TMsg {
     NothingToUndo,
     NothingToRedo,
     UndoWhileBusy,
+    DuplicateStarName,    // %d count, %s name
+    AlreadyRunning,
+    FolderNotPrivate,     // %s path
+    SocketUnusable,       // %s path, %s reason
+    SocketSilent,         // %s path
+    WrittenWithError,     // %s path, %s reason
+    FileCorruptNamed,     // %s path
+    TemplatesNotFoundIn,  // %s folders
+    UniverseTooSmallMaximized,
+    ReadOnlyStatus,       // %s path, %s reason
+    WritableCopyQuestion, // %s path, %s reason
+    FileUnreadable,       // %s path
+    StoppedNothingWritten,
+    RelocationStopped,    // %d moved, %d names
+    NothingToPlace,
+    PickLanding,          // %s name, %d x, %d y
+    StarKept,             // %s name
+    NoGroupForName,
+    GroupLimit,           // %d groups
+    ResumeRun,            // %d moved, %d names
+    MapDescription,
+    MapPicking,           // %s name, %d group, %d band from, %d band to, %d x, %d y
+    MapPointing,          // %d x, %d y
+    MapNearest,           // %s name, %d x, %d y
+    StatusKeys,
 };
 
 // The raw text of one entry, placeholders unfilled.

@@ -218,20 +218,22 @@ void SortStars(std::vector<TStarRec> &Recs)
 
 } // namespace
 
-QByteArray TStarsXY::PackImage(bool SortByX)
+QByteArray TStarsXY::PackImage(bool SortByX) const
 {
     CheckLoaded();
-    FGrid.Valid = false;
-    for (TStarRec &rec : FStarRecs)
+    // Works on a copy: the universe keeps its own orientation and order, so
+    // packing twice gives the same image.
+    std::vector<TStarRec> recs = FStarRecs;
+    for (TStarRec &rec : recs)
         rec.Y = FMaxY - rec.Y + FMinY;
     if (SortByX)
-        SortStars(FStarRecs);
+        SortStars(recs);
 
     QByteArray image = FFileImage;
     auto *bytes = reinterpret_cast<uint8_t *>(image.data());
     uint32_t previousX = 1000;
     for (int i = 0; i < StarCount; ++i) {
-        TStarRec rec = FStarRecs[i];
+        TStarRec rec = recs[i];
         const uint32_t delta = rec.X - previousX; // wraps for an X below its predecessor
         if (delta > 1023)
             throw EZorvane(TMsg::CannotPack);
@@ -244,13 +246,19 @@ QByteArray TStarsXY::PackImage(bool SortByX)
         at[2] = (word >> 16) & 0xFF;
         at[3] = (word >> 24) & 0xFF;
     }
-    FFileImage = image;
     return image;
 }
 
 void TStarsXY::SaveToFile(const QString &FileName, bool SortByX)
 {
-    WriteGameFile(FileName, FReadImage, PackImage(SortByX));
+    QByteArray image = PackImage(SortByX);
+    try {
+        WriteGameFile(FileName, FReadImage, image);
+    } catch (const EWrittenWithError &) {
+        FFileImage = std::move(image); // the file holds it all the same
+        throw;
+    }
+    FFileImage = std::move(image);
 }
 
 TBounds TStarsXY::GetBounds() const
@@ -381,7 +389,7 @@ void TStarsXY::SetSizeIndex(uint8_t SizeIndex)
     // A class above 4 is never asked for; the same rule simply gives a larger
     // square.
     FMinX = FMinY = 1000;
-    FMaxX = FMaxY = 1000 + 400 * (SizeIndex + 1u) - 2;
+    FMaxX = FMaxY = SizeClassRight(SizeIndex);
     FGrid.Valid = false;
 }
 

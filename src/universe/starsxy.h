@@ -60,6 +60,9 @@ uint32_t PackPlanet(const TStarRec &Rec);
 
 inline constexpr int SizeClassCount = 5;
 extern const std::array<QString, SizeClassCount> SizeNames;
+// The last x and y a star of size class SizeIndex may take; the first is
+// always 1000.
+constexpr uint32_t SizeClassRight(unsigned SizeIndex) { return 1000 + 400 * (SizeIndex + 1u) - 2; }
 
 // ---- the universe ----------------------------------------------------------
 
@@ -84,9 +87,11 @@ public:
     // the image. Only over what was read: when the file no longer holds
     // exactly ReadImage() (another program changed it), nothing is written
     // and EZorvane with TMsg::FileChanged is thrown. See WriteGameFile.
+    // FileImage() is the image written, afterwards.
     void SaveToFile(const QString &FileName, bool SortByX);
-    // The planet words patched into the image, without writing anything.
-    QByteArray PackImage(bool SortByX);
+    // The planet words patched into a copy of the image, without writing
+    // anything; the universe itself does not change.
+    QByteArray PackImage(bool SortByX) const;
 
     TBounds GetBounds() const;
     void SetStar(int32_t Index, int32_t X, int32_t Y, int32_t NameId, bool Jitter);

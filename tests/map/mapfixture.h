@@ -2,10 +2,12 @@
 // orientation, and the "unit" universe whose scales are exactly 1.
 #pragma once
 
+#include "starmap.h"
 #include "starsxy.h"
 #include "testsupport.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 // A universe file image holding Stars (absolute X in file order, Y in the
@@ -50,4 +52,16 @@ inline QString WriteUniverse(const TScratch &Scratch, const QString &Name, const
     const QString path = Scratch.Path(Name);
     WriteBytes(path, ModelImage(Stars, Players));
     return path;
+}
+
+// The map drawn from the universe file at Path as the session hands it over:
+// read whole, or no universe at all when it cannot be read.
+inline std::optional<TMapFacts> PaintFile(TStarMap &Map, const QString &Path, int32_t BandLeft, int32_t BandRight)
+{
+    std::optional<TStarsXY> universe;
+    try {
+        universe.emplace(Path);
+    } catch (const std::exception &) {
+    }
+    return Map.PaintMap(universe ? &*universe : nullptr, BandLeft, BandRight);
 }
