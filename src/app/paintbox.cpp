@@ -123,6 +123,8 @@ void TPaintBox::mouseDoubleClickEvent(QMouseEvent *Event)
     const QPoint at = PixelOf(Event);
     FLeftDown = false;
     emit MousePressed(Event->button(), Event->modifiers(), at.x(), at.y());
+    if (Event->button() == Qt::LeftButton)
+        emit DoubleClicked();
 }
 
 void TPaintBox::mouseReleaseEvent(QMouseEvent *Event)
@@ -132,6 +134,18 @@ void TPaintBox::mouseReleaseEvent(QMouseEvent *Event)
     FLeftDown = false;
     if (rect().contains(PixelOf(Event)))
         emit Clicked();
+}
+
+void TPaintBox::focusInEvent(QFocusEvent *Event)
+{
+    QWidget::focusInEvent(Event);
+    emit FocusChanged(true);
+}
+
+void TPaintBox::focusOutEvent(QFocusEvent *Event)
+{
+    QWidget::focusOutEvent(Event);
+    emit FocusChanged(false);
 }
 
 void TPaintBox::keyPressEvent(QKeyEvent *Event)
@@ -145,6 +159,8 @@ void TPaintBox::keyPressEvent(QKeyEvent *Event)
     case Qt::Key_Enter:
     case Qt::Key_Space:
     case Qt::Key_Escape:
+    case Qt::Key_M:
+    case Qt::Key_Delete:
         emit KeyPressed(Event->key(), Event->modifiers());
         Event->accept();
         break;

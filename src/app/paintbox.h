@@ -20,8 +20,8 @@
 // pointer still over the widget; the second press of a double click is
 // reported as a press but does not make a click.
 //
-// Keys. While the map has the focus (pick mode gives it), the keys it
-// handles are reported by KeyPressed; the others go on to the window.
+// Keys. While the map has the focus (Tab, or pick mode gives it), the keys
+// it handles are reported by KeyPressed; the others go on to the window.
 //
 // Landing point. A crosshair drawn over the image, not into it, at the pixel
 // where the planet would land; it leaves the map's picture untouched.
@@ -56,8 +56,11 @@ signals:
     void MouseMoved(int X, int Y, Qt::KeyboardModifiers Shift);
     void MousePressed(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
     void Clicked();
-    // Arrow keys, Return, Enter, Space and Escape.
+    // The left button's second press of a double click (after MousePressed).
+    void DoubleClicked();
+    // Arrow keys, Return, Enter, Space, Escape, M and Delete.
     void KeyPressed(int Key, Qt::KeyboardModifiers Modifiers);
+    void FocusChanged(bool In);
 
 protected:
     void paintEvent(QPaintEvent *Event) override;
@@ -66,6 +69,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *Event) override;
     void mouseReleaseEvent(QMouseEvent *Event) override;
     void keyPressEvent(QKeyEvent *Event) override;
+    void focusInEvent(QFocusEvent *Event) override;
+    void focusOutEvent(QFocusEvent *Event) override;
 
 private:
     const TStarMap &FMap;

@@ -14,6 +14,7 @@
 #include "starmap.h"
 #include "templatelist.h"
 #include "testsupport.h"
+#include "windowsupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -69,29 +70,25 @@ struct TWindow {
         Settle();
     }
 
-    // Lets every pending update and timer of zero delay run.
-    static void Settle()
-    {
-        for (int i = 0; i < 3; ++i)
-            QCoreApplication::processEvents();
-    }
-
     // "Open" with the dialog answering Path (cancel when empty).
     void Open(const QString &Path)
     {
         if (!Path.isEmpty())
             Dialogs.OpenPaths.push_back(Path);
-        Form->SpeedButton3->click();
+        Ui(*Form).SpeedButton3->click();
         Settle();
     }
 
     // The map area of the window as it is drawn now (this paints it anew).
-    QImage MapArea() { return Form->grab(Form->PaintBox1->geometry()).toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage MapArea()
+    {
+        return Form->grab(Ui(*Form).PaintBox1->geometry()).toImage().convertToFormat(QImage::Format_RGB32);
+    }
 
     // What the screen shows of the map, without painting anything anew.
     QImage OnScreen()
     {
-        const QPoint at = Form->PaintBox1->mapTo(Form.get(), QPoint(0, 0));
+        const QPoint at = Ui(*Form).PaintBox1->mapTo(Form.get(), QPoint(0, 0));
         return Form->screen()
             ->grabWindow(Form->winId(), at.x(), at.y(), MapWidth, MapHeight)
             .toImage()
@@ -99,21 +96,10 @@ struct TWindow {
     }
 };
 
-void SendMouse(QWidget *Target, QEvent::Type Type, QPoint At, Qt::MouseButton Button = Qt::NoButton,
-               Qt::KeyboardModifiers Modifiers = Qt::NoModifier)
-{
-    const Qt::MouseButtons held =
-        Type == QEvent::MouseButtonPress ? Qt::MouseButtons(Button) : Qt::MouseButtons();
-    QMouseEvent event(Type, QPointF(At), Target->mapToGlobal(QPointF(At)), Button, held, Modifiers);
-    QApplication::sendEvent(Target, &event);
-}
-
-void MoveTo(TForm1 &Form, QPoint At) { SendMouse(Form.PaintBox1, QEvent::MouseMove, At); }
-
 void RightClick(TForm1 &Form, QPoint At, Qt::KeyboardModifiers Modifiers = Qt::NoModifier)
 {
-    SendMouse(Form.PaintBox1, QEvent::MouseButtonPress, At, Qt::RightButton, Modifiers);
-    SendMouse(Form.PaintBox1, QEvent::MouseButtonRelease, At, Qt::RightButton, Modifiers);
+    SendMouse(Ui(Form).PaintBox1, QEvent::MouseButtonPress, At, Qt::RightButton, Modifiers);
+    SendMouse(Ui(Form).PaintBox1, QEvent::MouseButtonRelease, At, Qt::RightButton, Modifiers);
 }
 
 QImage RGB32(const QImage &Image) { return Image.convertToFormat(QImage::Format_RGB32); }
@@ -223,44 +209,46 @@ TEST(MainWindow, ControlsOfTheLayout)
         QSpinBox *Spin;
         int Min, Max, Value;
     };
-    for (const TRange &r : {TRange{form.Chv, 1, 2000, 25}, TRange{form.FreeSpaceRng, 0, 255, 235},
-                            TRange{form.MinD, 3, 40, 3}}) {
+    for (const TRange &r : {TRange{Ui(form).Chv, 1, 2000, 25}, TRange{Ui(form).FreeSpaceRng, 0, 255, 235},
+                            TRange{Ui(form).MinD, 3, 40, 3}}) {
         SCOPED_TRACE(r.Spin->objectName().toStdString());
         EXPECT_EQ(r.Spin->minimum(), r.Min);
         EXPECT_EQ(r.Spin->maximum(), r.Max);
         EXPECT_EQ(r.Spin->value(), r.Value);
     }
     QStringList sizes;
-    for (int i = 0; i < form.SizeSel->count(); ++i)
-        sizes << form.SizeSel->itemText(i);
+    for (int i = 0; i < Ui(form).SizeSel->count(); ++i)
+        sizes << Ui(form).SizeSel->itemText(i);
     EXPECT_EQ(sizes, QStringList({"Tiny", "Small", "Medium", "Large", "Huge"}));
-    EXPECT_FALSE(form.SizeSel->isEditable());
-    EXPECT_FALSE(form.ComboBox1->isEditable());
-    EXPECT_FALSE(form.FreeSp->isChecked());
-    EXPECT_TRUE(form.MaxC->isChecked());
-    EXPECT_TRUE(form.Image1->hasScaledContents());
-    EXPECT_EQ(form.SpeedButton1->arrowType(), Qt::LeftArrow);
-    EXPECT_EQ(form.SpeedButton2->arrowType(), Qt::RightArrow);
-    EXPECT_FALSE(form.SpeedButton3->icon().isNull());
-    EXPECT_FALSE(form.BitBtn2->icon().isNull());
-    EXPECT_EQ(form.Timer1->objectName(), QStringLiteral("Timer1"));
-    EXPECT_EQ(form.Timer1->interval(), 100);
-    EXPECT_TRUE(form.Timer1->isActive());
+    EXPECT_FALSE(Ui(form).SizeSel->isEditable());
+    EXPECT_FALSE(Ui(form).ComboBox1->isEditable());
+    EXPECT_FALSE(Ui(form).FreeSp->isChecked());
+    EXPECT_TRUE(Ui(form).MaxC->isChecked());
+    EXPECT_TRUE(Ui(form).Image1->hasScaledContents());
+    EXPECT_EQ(Ui(form).SpeedButton1->arrowType(), Qt::LeftArrow);
+    EXPECT_EQ(Ui(form).SpeedButton2->arrowType(), Qt::RightArrow);
+    EXPECT_FALSE(Ui(form).SpeedButton3->icon().isNull());
+    EXPECT_FALSE(Ui(form).BitBtn2->icon().isNull());
+    EXPECT_EQ(Ui(form).Timer1->objectName(), QStringLiteral("Timer1"));
+    EXPECT_EQ(Ui(form).Timer1->interval(), 100);
+    EXPECT_TRUE(Ui(form).Timer1->isActive());
     // The caption under the map lies beneath the paint surface.
-    EXPECT_TRUE(form.PaintBox1->geometry().contains(form.Label10->geometry()));
+    EXPECT_TRUE(Ui(form).PaintBox1->geometry().contains(Ui(form).Label10->geometry()));
     const QList<QWidget *> order = form.findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
-    EXPECT_LT(order.indexOf(form.Label10), order.indexOf(form.PaintBox1)) << "PaintBox1 is stacked above Label10";
+    EXPECT_LT(order.indexOf(Ui(form).Label10), order.indexOf(Ui(form).PaintBox1))
+        << "PaintBox1 is stacked above Label10";
 
     // State of a new window.
-    EXPECT_TRUE(form.Groups.empty());
-    EXPECT_EQ(form.ActiveGroup, -1);
-    EXPECT_FALSE(form.StopRequested);
-    EXPECT_EQ(form.Map.HilitePixel.x(), -1);
-    EXPECT_TRUE(form.Map.HoverName.isEmpty());
-    EXPECT_TRUE(form.Map.StarPoints.empty());
-    EXPECT_TRUE(form.Map.Marks.empty());
-    EXPECT_EQ(form.Map.BandMinX, -1);
-    EXPECT_EQ(form.Map.BandMaxX, -1);
+    EXPECT_TRUE(form.Panel().Groups().empty());
+    EXPECT_EQ(form.Panel().ActiveGroup(), -1);
+    EXPECT_FALSE(form.Templates().Running());
+    EXPECT_FALSE(form.Panel().Picking());
+    EXPECT_EQ(form.Map().HilitePixel.x(), -1);
+    EXPECT_TRUE(form.Map().HoverName.isEmpty());
+    EXPECT_TRUE(form.Map().StarPoints.empty());
+    EXPECT_TRUE(form.Map().Marks.empty());
+    EXPECT_EQ(form.Map().BandMinX, -1);
+    EXPECT_EQ(form.Map().BandMaxX, -1);
     EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
 }
 
@@ -289,30 +277,31 @@ TEST(MainWindow, OpeningEachRealFile)
         TForm1 &form = w.F();
         w.Show();
         const QString path = w.Scratch.CopyReal(QLatin1String(c.File));
-        form.SizeSel->setCurrentIndex(4 - c.SizeIndex); // anything else
+        Ui(form).SizeSel->setCurrentIndex(4 - c.SizeIndex); // anything else
         w.Open(path);
 
         EXPECT_EQ(w.Dialogs.LastOpenDir, w.Scratch.Dir());
         EXPECT_FALSE(w.Dialogs.LastOpenDir.endsWith(u'/'));
         EXPECT_EQ(w.Dialogs.LastFilter, QStringLiteral("Universe files|*.xy"));
-        EXPECT_EQ(form.StaticXY->text(), path);
-        EXPECT_EQ(form.lSize->text(), c.Size);
-        EXPECT_EQ(form.lStars->text(), c.Stars);
-        EXPECT_EQ(form.lPlayers->text(), c.Players);
-        EXPECT_EQ(form.SizeSel->currentIndex(), c.SizeIndex);
-        EXPECT_TRUE(form.BitBtn1->isEnabled());
-        EXPECT_EQ(form.Map.StarPoints.size(), static_cast<size_t>(c.Stars.toInt()));
+        EXPECT_EQ(Ui(form).StaticXY->text(), path);
+        EXPECT_EQ(Ui(form).lSize->text(), c.Size);
+        EXPECT_EQ(Ui(form).lStars->text(), c.Stars);
+        EXPECT_EQ(Ui(form).lPlayers->text(), c.Players);
+        EXPECT_EQ(Ui(form).SizeSel->currentIndex(), c.SizeIndex);
+        EXPECT_TRUE(Ui(form).BitBtn1->isEnabled());
+        EXPECT_EQ(form.Map().StarPoints.size(), static_cast<size_t>(c.Stars.toInt()));
         EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
 
         // The pointer at the map's top-left pixel lies one light year inside
         // the top-left corner of the view.
-        MoveTo(form, {0, 0});
+        MovePointer(form, {0, 0});
         const QString expected = QStringLiteral("Abs: [%1:%2]     Star: ")
-                                     .arg(form.Map.ViewRect.Left + 1)
-                                     .arg(form.Map.ViewRect.Top + 1);
-        EXPECT_TRUE(form.StaticText2->text().startsWith(expected)) << form.StaticText2->text().toStdString();
-        EXPECT_TRUE(form.StaticText2->text().endsWith(QStringLiteral(" ->") + QString::number(form.Map.HoverIndex)));
-        EXPECT_EQ(form.Map.ViewRect.Right - form.Map.ViewRect.Left,
+                                     .arg(form.Map().ViewRect.Left + 1)
+                                     .arg(form.Map().ViewRect.Top + 1);
+        EXPECT_TRUE(Ui(form).Status().startsWith(expected)) << Ui(form).Status().toStdString();
+        EXPECT_TRUE(
+            Ui(form).Status().endsWith(QStringLiteral(" ->") + QString::number(form.Map().HoverIndex)));
+        EXPECT_EQ(form.Map().ViewRect.Right - form.Map().ViewRect.Left,
                   c.Size.section(u'x', 0, 0).toInt());
         // Opening changes nothing on disk.
         EXPECT_EQ(ReadBytes(path), ReadBytes(RealXYPath(QLatin1String(c.File))));
@@ -329,40 +318,42 @@ TEST(MainWindow, CancelKeepsEverythingAndAnotherFileClearsTheGroups)
     w.Open(first);
 
     // Two groups on the Stars moving panel, which is then closed again.
-    form.BitBtn1->click();
-    ASSERT_TRUE(form.Panel1->isVisible());
-    form.BitBtn4->click();
-    form.BitBtn4->click();
-    ASSERT_EQ(form.Groups.size(), 2u);
-    form.Groups[0].Names->setText(QStringLiteral("Bonn"));
-    form.SpeedButton4->click();
-    ASSERT_LE(form.Panel1->geometry().right(), 0) << "the panel slid back out of the window";
-    ASSERT_TRUE(form.SpeedButton3->isEnabled());
+    Ui(form).BitBtn1->click();
+    ASSERT_TRUE(Ui(form).Panel1->isVisible());
+    ASSERT_TRUE(WaitForSlide(form));
+    Ui(form).BitBtn4->click();
+    Ui(form).BitBtn4->click();
+    ASSERT_EQ(form.Panel().Groups().size(), 2u);
+    form.Panel().Groups()[0].Names->setText(QStringLiteral("Bonn"));
+    Ui(form).SpeedButton4->click();
+    ASSERT_TRUE(WaitForSlide(form));
+    ASSERT_LE(Ui(form).Panel1->geometry().right(), 0) << "the panel slid back out of the window";
+    ASSERT_TRUE(Ui(form).SpeedButton3->isEnabled());
 
-    const QImage picture = form.Map.Image.copy();
-    const auto stars = form.Map.StarPoints;
-    const QString size = form.lSize->text();
-    QSignalSpy paints(form.PaintBox1, &TPaintBox::Paint);
+    const QImage picture = form.Map().Image.copy();
+    const auto stars = form.Map().StarPoints;
+    const QString size = Ui(form).lSize->text();
+    QSignalSpy paints(Ui(form).PaintBox1, &TPaintBox::Paint);
 
     w.Open(QString()); // cancelled
     EXPECT_EQ(w.Dialogs.LastOpenDir, w.Scratch.Dir());
-    EXPECT_EQ(form.StaticXY->text(), first);
-    ASSERT_EQ(form.Groups.size(), 2u);
-    EXPECT_EQ(form.Groups[0].Names->text(), QStringLiteral("Bonn"));
+    EXPECT_EQ(Ui(form).StaticXY->text(), first);
+    ASSERT_EQ(form.Panel().Groups().size(), 2u);
+    EXPECT_EQ(form.Panel().Groups()[0].Names->text(), QStringLiteral("Bonn"));
     EXPECT_NE(form.findChild<QLineEdit *>(QStringLiteral("GroupNames2")), nullptr);
-    EXPECT_EQ(form.Map.Image, picture);
-    EXPECT_EQ(form.Map.StarPoints, stars);
-    EXPECT_EQ(form.lSize->text(), size);
+    EXPECT_EQ(form.Map().Image, picture);
+    EXPECT_EQ(form.Map().StarPoints, stars);
+    EXPECT_EQ(Ui(form).lSize->text(), size);
     EXPECT_EQ(paints.count(), 0);
 
     w.Open(second);
-    EXPECT_EQ(form.StaticXY->text(), second);
-    EXPECT_TRUE(form.Groups.empty());
-    EXPECT_EQ(form.ActiveGroup, -1);
+    EXPECT_EQ(Ui(form).StaticXY->text(), second);
+    EXPECT_TRUE(form.Panel().Groups().empty());
+    EXPECT_EQ(form.Panel().ActiveGroup(), -1);
     EXPECT_EQ(form.findChild<QLineEdit *>(QStringLiteral("GroupNames1")), nullptr) << "the rows are freed";
     EXPECT_EQ(form.findChild<QLabel *>(QStringLiteral("GroupCaption1")), nullptr);
-    EXPECT_EQ(form.lPlayers->text(), QStringLiteral("2"));
-    EXPECT_EQ(form.Map.StarPoints.size(), 32u);
+    EXPECT_EQ(Ui(form).lPlayers->text(), QStringLiteral("2"));
+    EXPECT_EQ(form.Map().StarPoints.size(), 32u);
     EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
 }
 
@@ -375,7 +366,7 @@ TEST(MainWindow, UnreadableFileSaysWhyAndChangesNothing)
         std::function<QString(TScratch &)> Make;
         const char *Reason; // %1: the path
     };
-    const char *corrupt = "The game file appears to be corrupt.";
+    const char *corrupt = "The game file \"%1\" appears to be corrupt.";
     const std::vector<TBad> cases = {
         {"missing", [](TScratch &s) { return s.Path("gone.xy"); }, "Cannot open file \"%1\": No such file or directory."},
         {"empty", [](TScratch &s) { WriteBytes(s.Path("empty.xy"), {}); return s.Path("empty.xy"); }, corrupt},
@@ -401,10 +392,10 @@ TEST(MainWindow, UnreadableFileSaysWhyAndChangesNothing)
             const QString bad = c.Make(w.Scratch);
             w.Open(bad);
             EXPECT_EQ(w.Dialogs.Errors, QStringList{QString::fromLatin1(c.Reason).arg(bad)});
-            EXPECT_EQ(w.F().StaticXY->text(), QString());
-            EXPECT_FALSE(w.F().BitBtn1->isEnabled());
-            EXPECT_EQ(w.F().lStars->text(), QString());
-            EXPECT_TRUE(w.F().Map.StarPoints.empty());
+            EXPECT_EQ(Ui(w.F()).StaticXY->text(), QString());
+            EXPECT_FALSE(Ui(w.F()).BitBtn1->isEnabled());
+            EXPECT_EQ(Ui(w.F()).lStars->text(), QString());
+            EXPECT_TRUE(w.F().Map().StarPoints.empty());
         }
         // After a good file: that file stays open, with its facts.
         TWindow w;
@@ -415,13 +406,13 @@ TEST(MainWindow, UnreadableFileSaysWhyAndChangesNothing)
         const QString bad = c.Make(w.Scratch);
         w.Open(bad);
         EXPECT_EQ(w.Dialogs.Errors, QStringList{QString::fromLatin1(c.Reason).arg(bad)});
-        EXPECT_EQ(form.StaticXY->text(), good);
-        EXPECT_TRUE(form.BitBtn1->isEnabled());
-        EXPECT_EQ(form.lSize->text(), QStringLiteral("790x774 l.y [Small]"));
-        EXPECT_EQ(form.lStars->text(), QStringLiteral("128"));
-        EXPECT_EQ(form.lPlayers->text(), QStringLiteral("1"));
-        EXPECT_EQ(form.SizeSel->currentIndex(), 1);
-        EXPECT_EQ(form.Map.StarPoints.size(), 128u);
+        EXPECT_EQ(Ui(form).StaticXY->text(), good);
+        EXPECT_TRUE(Ui(form).BitBtn1->isEnabled());
+        EXPECT_EQ(Ui(form).lSize->text(), QStringLiteral("790x774 l.y [Small]"));
+        EXPECT_EQ(Ui(form).lStars->text(), QStringLiteral("128"));
+        EXPECT_EQ(Ui(form).lPlayers->text(), QStringLiteral("1"));
+        EXPECT_EQ(Ui(form).SizeSel->currentIndex(), 1);
+        EXPECT_EQ(form.Map().StarPoints.size(), 128u);
     }
 }
 
@@ -436,11 +427,11 @@ TEST(MainWindow, MapShowsTheStars)
     w.Show();
     const QImage empty = w.MapArea();
     w.Open(WriteUniverse(w.Scratch, "unit.xy", UnitStars()));
-    EXPECT_EQ(form.lSize->text(), QStringLiteral("273x228 l.y [Tiny]"));
+    EXPECT_EQ(Ui(form).lSize->text(), QStringLiteral("273x228 l.y [Tiny]"));
 
-    const QImage shown = RGB32(form.PaintBox1->grab().toImage());
+    const QImage shown = RGB32(Ui(form).PaintBox1->grab().toImage());
     ASSERT_EQ(shown.size(), QSize(273, 228));
-    EXPECT_EQ(shown, RGB32(form.Map.Image));
+    EXPECT_EQ(shown, RGB32(form.Map().Image));
     for (QPoint star : {QPoint(0, 0), QPoint(10, 128), QPoint(272, 78)}) {
         SCOPED_TRACE(star.x());
         EXPECT_EQ(shown.pixel(star), White);
@@ -460,39 +451,39 @@ TEST(MainWindow, PointerHighlightsAndBlinks)
     TForm1 &form = w.F();
     w.Show();
     w.Open(WriteUniverse(w.Scratch, "unit.xy", UnitStars()));
-    ASSERT_EQ(form.Map.HilitePixel.x(), -1);
+    ASSERT_EQ(form.Map().HilitePixel.x(), -1);
     ResetBlink();
     const uint32_t seed = 20240531;
     ProgramRandom().Seed = seed;
 
-    MoveTo(form, {0, 0});
-    EXPECT_EQ(form.StaticText2->text(), QStringLiteral("Abs: [1001:1001]     Star: 007 [1000:1000] ->0"));
-    EXPECT_EQ(form.Map.HilitePixel, QPoint(0, 0));
-    EXPECT_EQ(form.Map.Image.pixel(0, 0), PureBlue);
-    EXPECT_EQ(form.PaintBox1->cursor().shape(), Qt::ArrowCursor);
-    w.Settle();
+    MovePointer(form, {0, 0});
+    EXPECT_EQ(Ui(form).Status(), QStringLiteral("Abs: [1001:1001]     Star: 007 [1000:1000] ->0"));
+    EXPECT_EQ(form.Map().HilitePixel, QPoint(0, 0));
+    EXPECT_EQ(form.Map().Image.pixel(0, 0), PureBlue);
+    EXPECT_EQ(Ui(form).PaintBox1->cursor().shape(), Qt::ArrowCursor);
+    Settle();
     EXPECT_EQ(w.OnScreen().pixel(0, 0), PureBlue) << "the pixel reaches the screen without a repaint";
     EXPECT_EQ(ProgramRandom().Seed, seed) << "a move draws nothing";
 
     // The next star: the old one turns white again.
-    MoveTo(form, {11, 126});
-    EXPECT_EQ(form.StaticText2->text(), QStringLiteral("Abs: [1012:1127]     Star: A'po [1010:1128] ->1"));
-    EXPECT_EQ(form.Map.HoverName, QStringLiteral("A'po"));
-    EXPECT_EQ(form.Map.Image.pixel(0, 0), White);
-    EXPECT_EQ(form.Map.Image.pixel(10, 128), PureBlue);
-    w.Settle();
+    MovePointer(form, {11, 126});
+    EXPECT_EQ(Ui(form).Status(), QStringLiteral("Abs: [1012:1127]     Star: A'po [1010:1128] ->1"));
+    EXPECT_EQ(form.Map().HoverName, QStringLiteral("A'po"));
+    EXPECT_EQ(form.Map().Image.pixel(0, 0), White);
+    EXPECT_EQ(form.Map().Image.pixel(10, 128), PureBlue);
+    Settle();
     const QImage screen = w.OnScreen();
     EXPECT_EQ(screen.pixel(0, 0), White);
     EXPECT_EQ(screen.pixel(10, 128), PureBlue);
 
     // Timer1 makes it blink: the first tick takes two draws and shows red
     // 150, green 150.
-    ASSERT_TRUE(form.Timer1->isActive());
+    ASSERT_TRUE(Ui(form).Timer1->isActive());
     ASSERT_TRUE(QTest::qWaitFor([&] { return ProgramRandom().Seed != seed; }, 2000));
     EXPECT_EQ(ProgramRandom().Seed, SeedAfter(seed, 2));
-    EXPECT_EQ(form.Map.Image.pixel(10, 128), qRgb(150, 150, 0));
-    form.Timer1->stop();
-    w.Settle();
+    EXPECT_EQ(form.Map().Image.pixel(10, 128), qRgb(150, 150, 0));
+    Ui(form).Timer1->stop();
+    Settle();
     EXPECT_EQ(w.OnScreen().pixel(10, 128), qRgb(150, 150, 0));
 
     // The second tick: each component climbs from 150 by the scaled draw,
@@ -503,15 +494,15 @@ TEST(MainWindow, PointerHighlightsAndBlinks)
     const int green = 150 + static_cast<int>(copy.RandomReal() * 25);
     ASSERT_NE(red, green) << "pick a seed that tells red from green";
     form.Timer1Timer();
-    EXPECT_EQ(form.Map.Image.pixel(10, 128), qRgb(red, green, 0));
-    w.Settle();
+    EXPECT_EQ(form.Map().Image.pixel(10, 128), qRgb(red, green, 0));
+    Settle();
     EXPECT_EQ(w.OnScreen().pixel(10, 128), qRgb(red, green, 0));
 
     // A repaint draws the star white and ends the highlight: ticks draw
     // nothing any more.
     form.RepaintMap();
-    EXPECT_EQ(form.Map.HilitePixel.x(), -1);
-    EXPECT_EQ(form.Map.Image.pixel(10, 128), White);
+    EXPECT_EQ(form.Map().HilitePixel.x(), -1);
+    EXPECT_EQ(form.Map().Image.pixel(10, 128), White);
     const uint32_t after = ProgramRandom().Seed;
     form.Timer1Timer();
     EXPECT_EQ(ProgramRandom().Seed, after);
@@ -524,11 +515,11 @@ TEST(MainWindow, PointerBeforeAnyFileShowsNothing)
     TForm1 &form = w.F();
     w.Show();
     const QImage empty = w.MapArea();
-    MoveTo(form, {100, 100});
-    EXPECT_EQ(form.StaticText2->text(), QString());
-    EXPECT_EQ(form.PaintBox1->cursor().shape(), Qt::ArrowCursor);
+    MovePointer(form, {100, 100});
+    EXPECT_EQ(Ui(form).Status(), QString());
+    EXPECT_EQ(Ui(form).PaintBox1->cursor().shape(), Qt::ArrowCursor);
     RightClick(form, {100, 100});
-    EXPECT_TRUE(form.Map.Marks.empty()) << "no mark before a universe was drawn";
+    EXPECT_TRUE(form.Map().Marks.empty()) << "no mark before a universe was drawn";
     EXPECT_EQ(w.MapArea(), empty);
     EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
 }
@@ -539,7 +530,7 @@ TEST(MainWindow, MarksThroughTheWindow)
     TForm1 &form = w.F();
     w.Show();
     w.Open(WriteUniverse(w.Scratch, "unit.xy", UnitStars()));
-    QSignalSpy paints(form.PaintBox1, &TPaintBox::Paint);
+    QSignalSpy paints(Ui(form).PaintBox1, &TPaintBox::Paint);
     const QPoint spot(100, 50), other(200, 150);
 
     struct TStep {
@@ -552,8 +543,8 @@ TEST(MainWindow, MarksThroughTheWindow)
     const std::vector<TStep> steps = {
         {"right click adds a green mark", [&] { RightClick(form, spot); }, true, 1, Green, Black},
         {"left press touches no mark", [&] {
-             SendMouse(form.PaintBox1, QEvent::MouseButtonPress, other, Qt::LeftButton);
-             SendMouse(form.PaintBox1, QEvent::MouseButtonRelease, other, Qt::LeftButton);
+             SendMouse(Ui(form).PaintBox1, QEvent::MouseButtonPress, other, Qt::LeftButton);
+             SendMouse(Ui(form).PaintBox1, QEvent::MouseButtonRelease, other, Qt::LeftButton);
          }, false, 1, Green, Black},
         {"shift with right click elsewhere adds", [&] { RightClick(form, other, Qt::ShiftModifier); }, true, 2,
          Green, Green},
@@ -562,8 +553,8 @@ TEST(MainWindow, MarksThroughTheWindow)
         {"shift with right click removes", [&] { RightClick(form, spot, Qt::ShiftModifier); }, true, 2, Black,
          Green},
         {"the spot again adds anew", [&] { RightClick(form, spot); }, true, 3, Green, Green},
-        {"Clear removes all", [&] { form.SpeedButton6->click(); }, true, 0, Black, Black},
-        {"Clear with no marks repaints", [&] { form.SpeedButton6->click(); }, true, 0, Black, Black},
+        {"Clear removes all", [&] { Ui(form).SpeedButton6->click(); }, true, 0, Black, Black},
+        {"Clear with no marks repaints", [&] { Ui(form).SpeedButton6->click(); }, true, 0, Black, Black},
     };
     int expectedPaints = 0;
     for (const TStep &s : steps) {
@@ -571,26 +562,27 @@ TEST(MainWindow, MarksThroughTheWindow)
         s.Do();
         expectedPaints += s.Repaints;
         EXPECT_EQ(paints.count(), expectedPaints) << "one repaint per change";
-        EXPECT_EQ(form.Map.Marks.size(), s.Count);
-        w.Settle();
+        EXPECT_EQ(form.Map().Marks.size(), s.Count);
+        Settle();
         const QImage screen = w.OnScreen();
         EXPECT_EQ(screen.pixel(spot), s.AtSpot);
         EXPECT_EQ(screen.pixel(other), s.AtOther);
         EXPECT_EQ(screen.pixel(0, 0), White) << "stars are drawn over everything";
     }
-    ASSERT_EQ(form.Map.Marks.size(), 0u);
+    ASSERT_EQ(form.Map().Marks.size(), 0u);
     RightClick(form, spot);
-    ASSERT_EQ(form.Map.Marks.size(), 1u);
-    EXPECT_EQ(form.Map.Marks[0].X, spot.x());
-    EXPECT_EQ(form.Map.Marks[0].Y, spot.y());
-    EXPECT_EQ(form.Map.Marks[0].Color, 0x008000);
-    EXPECT_EQ(RGB32(form.PaintBox1->grab().toImage()).pixel(spot), QColor(0, 128, 0).rgb());
+    ASSERT_EQ(form.Map().Marks.size(), 1u);
+    EXPECT_EQ(form.Map().Marks[0].X, spot.x());
+    EXPECT_EQ(form.Map().Marks[0].Y, spot.y());
+    EXPECT_EQ(form.Map().Marks[0].Color, 0x008000);
+    EXPECT_EQ(RGB32(Ui(form).PaintBox1->grab().toImage()).pixel(spot), QColor(0, 128, 0).rgb());
     EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
 }
 
 // The file goes away after a paint: a repaint draws nothing, so the window
-// background and the caption beneath show, and the labels keep their texts;
-// pointer and marks go on with the stars of the last paint.
+// background and the caption beneath show, now saying why, and the labels
+// keep their texts; the stars went with the file, so the pointer finds none
+// and no mark is set.
 TEST(MainWindow, FileVanishesAfterAPaint)
 {
     TWindow w;
@@ -599,32 +591,41 @@ TEST(MainWindow, FileVanishesAfterAPaint)
     const QImage empty = w.MapArea();
     // The caption is visible in the empty map area.
     const QRgb background = empty.pixel(0, 0);
-    int captionPixels = 0;
-    for (int y = 0; y < empty.height(); ++y)
-        for (int x = 0; x < empty.width(); ++x)
-            captionPixels += empty.pixel(x, y) != background;
-    EXPECT_GT(captionPixels, 20);
+    auto captionPixels = [&](const QImage &Area) {
+        int pixels = 0;
+        for (int y = 0; y < Area.height(); ++y)
+            for (int x = 0; x < Area.width(); ++x)
+                pixels += Area.pixel(x, y) != background;
+        return pixels;
+    };
+    EXPECT_GT(captionPixels(empty), 20);
 
     const QString path = WriteUniverse(w.Scratch, "unit.xy", UnitStars());
     w.Open(path);
     ASSERT_NE(w.MapArea(), empty);
-    const QString size = form.lSize->text();
+    const QString size = Ui(form).lSize->text();
     ASSERT_TRUE(QFile::remove(path));
 
+    form.Session().Refresh(); // the look at the file that its watcher or coming back to the window makes
     form.RepaintMap();
-    w.Settle();
-    EXPECT_EQ(w.MapArea(), empty);
-    EXPECT_EQ(w.OnScreen(), empty);
-    EXPECT_EQ(form.lSize->text(), size);
-    EXPECT_EQ(form.lStars->text(), QStringLiteral("4"));
-    EXPECT_EQ(form.StaticXY->text(), path);
+    Settle();
+    const QImage gone = w.MapArea();
+    EXPECT_EQ(Ui(form).Label10->text(), QStringLiteral("The file is gone or cannot be read:\n%1").arg(path));
+    EXPECT_GT(captionPixels(gone), 20);
+    for (QPoint star : {QPoint(0, 0), QPoint(272, 78)})
+        EXPECT_EQ(gone.pixel(star), background);
+    EXPECT_EQ(w.OnScreen(), gone);
+    EXPECT_EQ(Ui(form).lSize->text(), size);
+    EXPECT_EQ(Ui(form).lStars->text(), QStringLiteral("4"));
+    EXPECT_EQ(Ui(form).StaticXY->text(), path);
 
-    MoveTo(form, {0, 0});
-    EXPECT_EQ(form.StaticText2->text(), QStringLiteral("Abs: [1001:1001]     Star: 007 [1000:1000] ->0"));
+    MovePointer(form, {0, 0});
+    EXPECT_EQ(Ui(form).Status(), QString());
+    EXPECT_EQ(form.Map().HilitePixel.x(), -1);
     RightClick(form, {50, 50});
-    EXPECT_EQ(form.Map.Marks.size(), 1u);
-    w.Settle();
-    EXPECT_EQ(w.MapArea(), empty) << "the new mark has no picture to show in";
+    EXPECT_TRUE(form.Map().Marks.empty());
+    Settle();
+    EXPECT_EQ(w.MapArea(), gone);
     EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
 }
 
@@ -632,60 +633,45 @@ TEST(MainWindow, FileVanishesAfterAPaint)
 
 TEST(MainWindow, FailureShowsOneErrorBox)
 {
-    struct TCase {
-        const char *What;
-        std::vector<TStarRec> Stars;
-        std::function<void(TWindow &)> Do;
-        QString Shown;
-    };
-    const std::vector<TStarRec> withUnnamed = {{1000, 1000, 0}, {1100, 1100, 999}, {1272, 1228, 5}};
-    const std::vector<TCase> cases = {
-        {"removing a group when there is none", UnitStars(),
-         [](TWindow &w) {
-             w.F().BitBtn1->click(); // the Stars moving panel
-             w.F().BitBtn6->click();
-         },
-         QStringLiteral("Nothing to delete.")},
-        {"a star without a name under the pointer", withUnnamed,
-         [](TWindow &w) { MoveTo(w.F(), {100, 100}); }, QStringLiteral("List index out of bounds (999)")},
-    };
-    for (const TCase &c : cases) {
-        SCOPED_TRACE(c.What);
-        TWindow w;
-        TForm1 &form = w.F();
-        w.Show();
-        w.Open(WriteUniverse(w.Scratch, "u.xy", c.Stars));
-        MoveTo(form, {0, 0});
-        const QString status = form.StaticText2->text();
-        ASSERT_EQ(status, QStringLiteral("Abs: [1001:1001]     Star: 007 [1000:1000] ->0"));
-        c.Do(w);
-        w.Settle();
-        EXPECT_EQ(w.Dialogs.Errors, QStringList{c.Shown});
-        // The failing lookup came after the highlight: the star is blue, the
-        // status and the name stay.
-        EXPECT_EQ(form.StaticText2->text(), status);
-        EXPECT_EQ(form.Map.HoverName, QStringLiteral("007"));
-    }
-    // The steps before the failing lookup took effect: the highlight, the
-    // position and the pointer shape. A band, as a relocation sets it, tells
-    // the crosshair from the arrow.
+    TWindow w;
+    TForm1 &form = w.F();
+    w.Show();
+    w.Open(WriteUniverse(w.Scratch, "u.xy", UnitStars()));
+    MovePointer(form, {0, 0});
+    const QString status = Ui(form).Status();
+    ASSERT_EQ(status, QStringLiteral("Abs: [1001:1001]     Star: 007 [1000:1000] ->0"));
+    Ui(form).BitBtn1->click(); // the Stars moving panel
+    Ui(form).BitBtn6->click(); // removing a group when there is none
+    Settle();
+    EXPECT_EQ(w.Dialogs.Errors, QStringList{QStringLiteral("Nothing to delete.")});
+    // What the pointer showed stays.
+    EXPECT_EQ(Ui(form).Status(), status);
+    EXPECT_EQ(form.Map().HoverName, QStringLiteral("007"));
+}
+
+// A planet whose name id lies beyond the name table (a file edited by hand)
+// is reported by its id, without an error box, and highlighted like any
+// other. A band, as a relocation sets it, tells the crosshair from the arrow.
+TEST(MainWindow, PlanetBeyondTheNameTableIsReportedByItsId)
+{
     TWindow w;
     w.Show();
-    w.Open(WriteUniverse(w.Scratch, "u.xy", withUnnamed));
-    w.F().Map.BandMinX = 1050;
-    w.F().Map.BandMaxX = 1150;
-    MoveTo(w.F(), {0, 0});
-    EXPECT_EQ(w.F().PaintBox1->cursor().shape(), Qt::ArrowCursor);
-    EXPECT_EQ(w.F().StaticText2->text(), QStringLiteral("Abs: [1050:1001]     Star: 007 [1000:1000] ->0"));
-    MoveTo(w.F(), {100, 100});
-    EXPECT_EQ(w.F().PaintBox1->cursor().shape(), Qt::CrossCursor);
-    EXPECT_EQ(w.F().Map.PickPos, QPoint(1101, 1101));
-    EXPECT_EQ(w.F().StaticText2->text(), QStringLiteral("Abs: [1050:1001]     Star: 007 [1000:1000] ->0"));
-    EXPECT_EQ(w.F().Map.HilitePixel, QPoint(100, 100));
-    EXPECT_EQ(w.F().Map.HoverIndex, 1);
-    EXPECT_EQ(w.F().Map.Image.pixel(100, 100), PureBlue);
-    EXPECT_EQ(w.F().Map.Image.pixel(0, 0), White);
-    EXPECT_EQ(w.Dialogs.Errors.size(), 1);
+    w.Open(WriteUniverse(w.Scratch, "u.xy", {{1000, 1000, 0}, {1100, 1100, 999}, {1272, 1228, 5}}));
+    w.F().Map().BandMinX = 1050;
+    w.F().Map().BandMaxX = 1150;
+    MovePointer(w.F(), {0, 0});
+    EXPECT_EQ(Ui(w.F()).PaintBox1->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(Ui(w.F()).Status(), QStringLiteral("Abs: [1050:1001]     Star: 007 [1000:1000] ->0"));
+    MovePointer(w.F(), {100, 100});
+    EXPECT_EQ(Ui(w.F()).PaintBox1->cursor().shape(), Qt::CrossCursor);
+    EXPECT_EQ(w.F().Map().PickPos, QPoint(1101, 1101));
+    EXPECT_EQ(Ui(w.F()).Status(), QStringLiteral("Abs: [1101:1101]     Star: #999 [1100:1100] ->1"));
+    EXPECT_EQ(w.F().Map().HoverName, QStringLiteral("#999"));
+    EXPECT_EQ(w.F().Map().HilitePixel, QPoint(100, 100));
+    EXPECT_EQ(w.F().Map().HoverIndex, 1);
+    EXPECT_EQ(w.F().Map().Image.pixel(100, 100), PureBlue);
+    EXPECT_EQ(w.F().Map().Image.pixel(0, 0), White);
+    EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
 }
 
 // ---- side windows and closing ------------------------------------------------
@@ -696,19 +682,19 @@ TEST(MainWindow, HelpAndCommentsButtons)
     TForm1 &form = w.F();
     // Without side windows the buttons do nothing.
     w.Show();
-    form.SpeedButton5->click();
-    form.Conf->click();
+    Ui(form).SpeedButton5->click();
+    Ui(form).Conf->click();
 
     THelpForm help;
     TFConf comments;
     form.SetSideWindows(&help, &comments);
     EXPECT_FALSE(help.isVisible());
-    form.SpeedButton5->click();
+    Ui(form).SpeedButton5->click();
     EXPECT_TRUE(help.isVisible());
     EXPECT_FALSE(comments.isVisible());
-    form.Conf->click();
+    Ui(form).Conf->click();
     EXPECT_TRUE(comments.isVisible());
-    form.Conf->click(); // already shown: stays
+    Ui(form).Conf->click(); // already shown: stays
     EXPECT_TRUE(comments.isVisible());
     EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
 }
@@ -733,7 +719,7 @@ TEST(MainWindow, KeysAndWhereTheOpenDialogStarts)
     ASSERT_TRUE(activate(&help));
     QTest::keyClick(&help, Qt::Key_Escape);
     EXPECT_FALSE(help.isVisible());
-    form.Conf->click();
+    Ui(form).Conf->click();
     ASSERT_TRUE(comments.isVisible() && activate(&comments));
     QTest::keyClick(&comments, Qt::Key_Escape);
     EXPECT_FALSE(comments.isVisible());
@@ -762,7 +748,7 @@ TEST(MainWindow, KeysAndWhereTheOpenDialogStarts)
         EXPECT_EQ(QDir(w.Dialogs.LastOpenDir).canonicalPath(), QDir(row.StartedIn).canonicalPath());
         EXPECT_TRUE(w.Dialogs.OpenPaths.empty());
     }
-    EXPECT_EQ(form.StaticXY->text(), good);
+    EXPECT_EQ(Ui(form).StaticXY->text(), good);
     EXPECT_EQ(w.Dialogs.Errors.size(), 1);
 }
 
@@ -791,29 +777,42 @@ TEST(MainWindow, TemplatesFromTheUserFolder)
     TForm1 &form = w.F();
     w.Show();
     QStringList listed;
-    for (int i = 0; i < form.ComboBox1->count(); ++i)
-        listed << form.ComboBox1->itemText(i);
+    for (int i = 0; i < Ui(form).ComboBox1->count(); ++i)
+        listed << Ui(form).ComboBox1->itemText(i);
     EXPECT_EQ(listed, (QStringList{"plain.bmp", "mine.bmp"}));
-    form.ComboBox1->setCurrentIndex(1);
-    form.ComboBox1Change();
-    EXPECT_EQ(form.Conf->toolTip(), QStringLiteral("from my own folder"));
-    EXPECT_EQ(form.MinD->value(), 7);
+    Ui(form).ComboBox1->setCurrentIndex(1);
+    emit Ui(form).ComboBox1->activated(1);
+    EXPECT_EQ(Ui(form).Conf->toolTip(), QStringLiteral("from my own folder"));
+    EXPECT_EQ(Ui(form).MinD->value(), 7);
 
     w.Open(w.Scratch.CopyReal("tiny-32planets-2players.xy", "u.xy"));
-    form.BitBtn2->click();
+    Ui(form).BitBtn2->click();
+    ASSERT_TRUE(WaitForRun(form));
     EXPECT_EQ(w.Dialogs.Errors, QStringList());
-    EXPECT_EQ(form.StaticText2->text(), QStringLiteral("32 planets placed from mine.bmp — Ctrl+Z undoes"));
+    EXPECT_EQ(Ui(form).Status(), QStringLiteral("32 planets placed from mine.bmp — Ctrl+Z undoes"));
 }
 
-TEST(MainWindow, ClosingSetsStopRequested)
+// Closing is never refused and ends a relocation waiting for its pick,
+// writing nothing (a running generation: Generation.StoppedRun).
+TEST(MainWindow, ClosingEndsAWaitingRelocation)
 {
     TWindow w;
     TForm1 &form = w.F();
     w.Show();
-    ASSERT_FALSE(form.StopRequested);
+    const QString path = w.Scratch.CopyReal("tiny-32planets-2players.xy");
+    w.Open(path);
+    Ui(form).BitBtn1->click();
+    ASSERT_TRUE(WaitForSlide(form));
+    Ui(form).BitBtn4->click();
+    form.Panel().Groups().at(0).Names->setText(Ui(form).ComboBox2->itemText(0));
+    Ui(form).BitBtn3->click();
+    ASSERT_TRUE(form.Panel().Picking());
     EXPECT_TRUE(form.close());
-    EXPECT_TRUE(form.StopRequested);
     EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(form.Panel().Picking());
+    EXPECT_FALSE(form.Session().Busy());
+    EXPECT_EQ(ReadBytes(path), ReadBytes(RealXYPath("tiny-32planets-2players.xy")));
+    EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
 }
 
 // The pointer report fits its box for every planet name at the widest
@@ -822,7 +821,7 @@ TEST(MainWindow, PointerReportFitsForEveryName)
 {
     TWindow w;
     w.Show();
-    QLabel *status = w.F().StaticText2;
+    QLabel *status = Ui(w.F()).StaticText2;
     const QFontMetrics metrics(status->font());
     QChar widest = u'0';
     for (QChar digit = u'0'; digit <= u'9'; digit = QChar(digit.unicode() + 1))
@@ -855,17 +854,17 @@ TEST(MainWindow, MapFollowsTheFileOnDisk)
     TForm1 &form = w.F();
     const QString path = w.Scratch.CopyReal("small-128planets-1player.xy", "u.xy");
     w.Open(path);
-    MoveTo(form, {10, 10});
-    ASSERT_FALSE(form.StaticText2->text().isEmpty());
-    auto stars = [&] { return form.lStars->text(); };
+    MovePointer(form, {10, 10});
+    ASSERT_FALSE(Ui(form).Status().isEmpty());
+    auto stars = [&] { return Ui(form).lStars->text(); };
 
     // Replaced by a rename, as editors and the game do.
     WriteBytes(w.Scratch.Path("new.xy"), ReadBytes(RealXYPath("tiny-32planets-2players.xy")));
     ASSERT_TRUE(QFile::rename(w.Scratch.Path("new.xy"), path) || (QFile::remove(path) && QFile::rename(w.Scratch.Path("new.xy"), path)));
     EXPECT_TRUE(QTest::qWaitFor([&] { return stars() == QStringLiteral("32"); }, 5000));
-    EXPECT_EQ(form.Map.StarPoints.size(), 32u);
-    EXPECT_EQ(form.SizeSel->currentIndex(), 0);
-    EXPECT_TRUE(form.StaticText2->text().isEmpty()) << "the pointer report of the old universe is gone";
+    EXPECT_EQ(form.Map().StarPoints.size(), 32u);
+    EXPECT_EQ(Ui(form).SizeSel->currentIndex(), 0);
+    EXPECT_TRUE(Ui(form).Status().isEmpty()) << "the pointer report of the old universe is gone";
 
     // Written in place afterwards: the new file is watched too.
     WriteBytes(path, ReadBytes(RealXYPath("large-640planets-2players.xy")));
@@ -907,10 +906,11 @@ TEST(MainWindow, ErrorBoxIsTheRealMessageBox)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     ASSERT_TRUE(QTest::qWaitFor([&] { return boxes == 1; }, 3000));
     EXPECT_EQ(caption, QStringLiteral("Zorvane for Stars!"));
-    EXPECT_EQ(text, QStringLiteral("Templates not found ! (must be .bmp file)"));
+    EXPECT_EQ(text, QStringLiteral("Templates not found ! (must be .bmp file)\nSearched: %1, %2")
+                        .arg(scratch.Dir(), UserTemplateDir()));
 
     QTimer::singleShot(10, answer);
-    form.BitBtn2->click(); // no file open
+    Ui(form).BitBtn2->click(); // no file open
     EXPECT_EQ(boxes, 2);
     EXPECT_EQ(caption, QStringLiteral("Zorvane for Stars!"));
     EXPECT_EQ(text, QStringLiteral("XY-file not open.")) << "a full stop after a letter";

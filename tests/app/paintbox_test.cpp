@@ -1,6 +1,6 @@
 #include "paintbox.h"
 
-#include "mapfixture.h"
+#include "map/mapfixture.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -64,11 +64,11 @@ TEST(PaintBox, ShowsThePictureOrNothing)
 
     TScratch scratch;
     const QString path = WriteUniverse(scratch, "unit.xy", UnitStars());
-    ASSERT_TRUE(map.PaintMap(path, 1050, 1060).has_value());
+    ASSERT_TRUE(PaintFile(map, path, 1050, 1060).has_value());
     EXPECT_EQ(Rendered(box), map.Image);
 
     ASSERT_TRUE(QFile::remove(path));
-    ASSERT_FALSE(map.PaintMap(path, -1, -1).has_value());
+    ASSERT_FALSE(PaintFile(map, path, -1, -1).has_value());
     EXPECT_EQ(Rendered(box), red);
 }
 
@@ -78,7 +78,7 @@ TEST(PaintBox, PaintSignalOnlyForPaintsNotFromTheImage)
 {
     TScratch scratch;
     TStarMap map;
-    ASSERT_TRUE(map.PaintMap(WriteUniverse(scratch, "unit.xy", UnitStars()), -1, -1).has_value());
+    ASSERT_TRUE(PaintFile(map, WriteUniverse(scratch, "unit.xy", UnitStars()), -1, -1).has_value());
     TPaintBox box(map);
     TSpy spy(box);
 

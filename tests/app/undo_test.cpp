@@ -12,6 +12,7 @@
 #include "random.h"
 #include "starsxy.h"
 #include "testsupport.h"
+#include "windowsupport.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -54,23 +55,18 @@ struct TUndoWindow {
         Open(Path);
     }
 
-    static void Settle()
-    {
-        for (int i = 0; i < 3; ++i)
-            QCoreApplication::processEvents();
-    }
     void Open(const QString &File)
     {
         Dialogs.OpenPaths.push_back(File);
-        Form->SpeedButton3->click();
+        Ui(*Form).SpeedButton3->click();
         Settle();
     }
     // "Generate !" from a fixed seed; the bytes on disk once the run is over.
     QByteArray Generate(uint32_t Seed = 4711)
     {
         ProgramRandom().Seed = Seed;
-        Form->BitBtn2->click();
-        Settle();
+        Ui(*Form).BitBtn2->click();
+        EXPECT_TRUE(WaitForRun(*Form));
         return ReadBytes(Path);
     }
     void Undo() { Press(Qt::NoModifier); }
@@ -80,7 +76,7 @@ struct TUndoWindow {
         QTest::keyClick(Form.get(), Qt::Key_Z, Qt::ControlModifier | Extra);
         Settle();
     }
-    QString Status() const { return Form->StaticText2->text(); }
+    QString Status() const { return Ui(*Form).Status(); }
 };
 
 QString Undone(const QString &What)
@@ -110,12 +106,12 @@ TEST(Undo, GenerationUndoneAndRedoneByTheKeys)
     w.Undo();
     EXPECT_TRUE(ReadBytes(w.Path) == original);
     EXPECT_EQ(w.Status(), Undone(Generated));
-    EXPECT_TRUE(w.Form->Map.ShownImage == original) << "the map shows the file as it is again";
+    EXPECT_TRUE(w.Form->Map().ShownImage == original) << "the map shows the file as it is again";
 
     w.Redo();
     EXPECT_TRUE(ReadBytes(w.Path) == generated);
     EXPECT_EQ(w.Status(), Redone(Generated));
-    EXPECT_TRUE(w.Form->Map.ShownImage == generated);
+    EXPECT_TRUE(w.Form->Map().ShownImage == generated);
     EXPECT_TRUE(w.Dialogs.Errors.isEmpty()) << w.Dialogs.Errors.join(u'|').toStdString();
 }
 
@@ -139,46 +135,43 @@ TEST(Undo, RelocatedPlanetsStepBackOneAtATime)
     for (size_t k : planets)
         names << NameById(stars[k].NameId);
 
-    form.BitBtn1->click();
-    form.BitBtn4->click();
-    ASSERT_EQ(form.Groups.size(), 1u);
-    form.Groups[0].Names->setText(names.join(QStringLiteral(", ")));
+    Ui(form).BitBtn1->click();
+    ASSERT_TRUE(WaitForSlide(form));
+    Ui(form).BitBtn4->click();
+    ASSERT_EQ(form.Panel().Groups().size(), 1u);
+    form.Panel().Groups()[0].Names->setText(names.join(QStringLiteral(", ")));
 
     // Each wait: the file as it is (the bytes after the previous move), then
-    // the pointer to a free column inside the band and a click.
+    // the pointer to a free column inside the band and a click, after which
+    // the next name waits at once.
     std::vector<QByteArray> atWait;
     std::vector<QPoint> picked;
     QByteArray fileAfterRefusedUndo;
-    QTimer picker;
-    QObject::connect(&picker, &QTimer::timeout, [&] {
-        if (form.Map.BandMinX == -1 || form.PickDone || form.Label12->text().isEmpty() || atWait.size() == 3)
-            return;
+    Ui(form).BitBtn3->click();
+    while (form.Panel().Picking() && !Ui(form).Label12->text().isEmpty() && atWait.size() < 3) {
         atWait.push_back(ReadBytes(w.Path));
         if (atWait.size() == 2) {
             QTest::keyClick(&form, Qt::Key_Z, Qt::ControlModifier);
             fileAfterRefusedUndo = ReadBytes(w.Path);
         }
-        const TMapView view = form.Map.View();
+        const TMapView view = form.Map().View();
         int column = -1;
         for (int c = 0; c < MapWidth && column < 0; ++c) {
             const int32_t x = MapToUniverse(view, c, 0).x();
-            if (x > form.Map.BandMinX && x < form.Map.BandMaxX &&
-                std::none_of(form.Map.StarPoints.begin(), form.Map.StarPoints.end(),
+            if (x > form.Map().BandMinX && x < form.Map().BandMaxX &&
+                std::none_of(form.Map().StarPoints.begin(), form.Map().StarPoints.end(),
                              [x](const TStarRec &s) { return int32_t(s.X) == x; }))
                 column = c;
         }
         ASSERT_GE(column, 0) << "no free column in the band";
         const QPoint pixel(column, 60 + 50 * int(picked.size()));
         picked.push_back(MapToUniverse(view, pixel.x(), pixel.y()));
-        QMouseEvent move(QEvent::MouseMove, pixel, form.PaintBox1->mapToGlobal(QPointF(pixel)), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(form.PaintBox1, &move);
-        QTest::mouseClick(form.PaintBox1, Qt::LeftButton, Qt::NoModifier, pixel);
-    });
-    picker.start(5);
-    form.BitBtn3->click();
-    picker.stop();
-    w.Settle();
+        MovePointer(form, pixel);
+        QTest::mouseClick(Ui(form).PaintBox1, Qt::LeftButton, Qt::NoModifier, pixel);
+    }
+    EXPECT_FALSE(form.Panel().Picking());
+    ASSERT_TRUE(WaitForSlide(form));
+    Settle();
     ASSERT_EQ(atWait.size(), 3u);
     EXPECT_EQ(w.Dialogs.Errors, QStringList{Busy});
     EXPECT_TRUE(fileAfterRefusedUndo == atWait[1]) << "the refused undo wrote";
@@ -242,7 +235,7 @@ TEST(Undo, FileChangedByAnotherProgramIsNotOverwritten)
         SCOPED_TRACE(s.What);
         w.Dialogs.Errors.clear();
         WriteBytes(w.Path, s.Before);
-        w.Settle();
+        Settle();
         s.Redo ? w.Redo() : w.Undo();
         EXPECT_TRUE(ReadBytes(w.Path) == s.After);
         EXPECT_EQ(w.Dialogs.Errors, s.Refused ? QStringList{FileChanged(w.Path)} : QStringList());
@@ -261,15 +254,15 @@ TEST(Undo, KeysDuringAGenerationAreRefused)
     const QByteArray first = w.Generate(1);
     w.Undo();
     ASSERT_TRUE(ReadBytes(w.Path) == original);
-    bool running = false;
-    QByteArray during;
-    QTimer::singleShot(0, w.Form.get(), [&] {
-        running = w.Form->Generating;
-        QTest::keyClick(w.Form.get(), Qt::Key_Z, Qt::ControlModifier);
-        QTest::keyClick(w.Form.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        during = ReadBytes(w.Path);
-    });
-    const QByteArray second = w.Generate(2);
+    QTest::qWait(QApplication::doubleClickInterval() + 50); // a new press, no double click
+    ProgramRandom().Seed = 2;
+    Ui(*w.Form).BitBtn2->click(); // the run goes on through the event loop
+    const bool running = w.Form->Templates().Running();
+    QTest::keyClick(w.Form.get(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(w.Form.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    const QByteArray during = ReadBytes(w.Path);
+    ASSERT_TRUE(WaitForRun(*w.Form));
+    const QByteArray second = ReadBytes(w.Path);
     ASSERT_TRUE(running) << "the keys came after the run";
     ASSERT_TRUE(second != first && second != original);
     EXPECT_EQ(w.Dialogs.Errors, QStringList({Busy, Busy}));
@@ -300,7 +293,7 @@ TEST(Undo, OpeningAnotherFileForgetsTheHistory)
         const QByteArray first = ReadBytes(w.Path);
         const QString other = w.Scratch.CopyReal(otherReal);
         w.Open(other);
-        ASSERT_EQ(w.Form->StaticXY->text(), other);
+        ASSERT_EQ(Ui(*w.Form).StaticXY->text(), other);
         EXPECT_EQ(w.Status(), QString());
 
         w.Undo();

@@ -11,7 +11,9 @@
 #include "starsxy.h"
 #include "templatelist.h"
 #include "testsupport.h"
+#include "windowsupport.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -33,8 +35,13 @@
 namespace {
 
 const QString TemplatesDir = QStringLiteral(ZV_TEMPLATES_DIR);
+const QString GenerateData = QStringLiteral(ZV_GENERATE_DATA);
 const QString TooSmallUniverse = QStringLiteral("Universe to small. Set \"Maximize search\" and try again.");
-const QString NoTemplates = QStringLiteral("Templates not found ! (must be .bmp file)");
+// The message of an empty template list, naming the folders searched.
+QString NoTemplatesIn(const QString &ProgramDir)
+{
+    return QStringLiteral("Templates not found ! (must be .bmp file)\nSearched: %1, %2").arg(ProgramDir, UserTemplateDir());
+}
 
 // The window's state when an error box comes up.
 struct TStateAtError {
@@ -56,7 +63,7 @@ public:
     {
         Errors << Text;
         if (Form)
-            States.push_back({Form->BitBtn2->text(), Form->Progr->isVisible(), Form->BitBtn1->isEnabled()});
+            States.push_back({Ui(*Form).BitBtn2->text(), Ui(*Form).Progr->isVisible(), Ui(*Form).BitBtn1->isEnabled()});
     }
     bool Confirm(QWidget *, const QString &) override { return false; }
     QString OpenFile(QWidget *, const QString &, const QString &) override
@@ -107,22 +114,17 @@ struct TProgram {
         EXPECT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
         Settle();
     }
-    static void Settle()
-    {
-        for (int i = 0; i < 3; ++i)
-            QCoreApplication::processEvents();
-    }
     void Open(const QString &Path)
     {
         Dialogs.OpenPaths.push_back(Path);
-        Form->SpeedButton3->click();
+        Ui(*Form).SpeedButton3->click();
         Settle();
     }
     // Pressing "Generate !"; returns when the run is over.
     void Generate()
     {
-        Form->BitBtn2->click();
-        Settle();
+        Ui(*Form).BitBtn2->click();
+        EXPECT_TRUE(WaitForRun(*Form));
     }
 };
 
@@ -144,7 +146,7 @@ struct TDirectRun {
     uint32_t SeedAfter = 0;
 };
 TDirectRun RunDirectly(const QByteArray &Original, const QString &TemplatePath, const TPlacementSettings &Settings,
-                       int MinDistance, int SizeIndex, uint32_t Seed, int StopAfter = -1)
+                       int MinDistance, int SizeIndex, uint32_t Seed)
 {
     TScratch scratch;
     const QString path = scratch.Path("direct.xy");
@@ -154,15 +156,11 @@ TDirectRun RunDirectly(const QByteArray &Original, const QString &TemplatePath, 
     universe.SetSizeIndex(static_cast<uint8_t>(SizeIndex));
     QImage image;
     EXPECT_TRUE(LoadTemplateImage(TemplatePath, image));
-    TPlacementHooks hooks;
-    bool stop = false;
-    hooks.StopRequested = [&] { return stop; };
-    hooks.StarPlaced = [&](int Placed) { stop = Placed == StopAfter; };
     TDirectRun run;
     ProgramRandom().Seed = Seed;
     try {
-        if (PlaceStars(universe, image, Settings, hooks) == TPlacementEnd::Completed)
-            universe.SaveToFile(path, true);
+        PlaceStars(universe, image, Settings);
+        universe.SaveToFile(path, true);
     } catch (const EZorvane &e) {
         run.Failure = e.Message();
     }
@@ -180,7 +178,7 @@ QByteArray OutsidePlanetWords(const QByteArray &File)
     return rest;
 }
 
-int PreviewWidth(TForm1 &Form) { return Form.Image1->pixmap().width(); }
+int PreviewWidth(TForm1 &Form) { return Ui(Form).Image1->pixmap().width(); }
 
 } // namespace
 
@@ -206,8 +204,8 @@ TEST(TemplateSelection, ListingAndBrowsing)
     TForm1 &form = p.F();
 
     QStringList items;
-    for (int i = 0; i < form.ComboBox1->count(); ++i)
-        items << form.ComboBox1->itemText(i);
+    for (int i = 0; i < Ui(form).ComboBox1->count(); ++i)
+        items << Ui(form).ComboBox1->itemText(i);
     EXPECT_EQ(items, QStringList({"a.bmp", "b.BMP", "c.bmp"}));
 
     struct TStep {
@@ -221,24 +219,24 @@ TEST(TemplateSelection, ListingAndBrowsing)
         int MinD;
         QString Comment;
     };
-    auto left = [&] { form.SpeedButton1->click(); };
-    auto right = [&] { form.SpeedButton2->click(); };
+    auto left = [&] { Ui(form).SpeedButton1->click(); };
+    auto right = [&] { Ui(form).SpeedButton2->click(); };
     const std::vector<TStep> steps = {
         {"shown: the first template", [] {}, 0, 8, 2000, false, 235, 7, "Alpha comment"},
         // By hand, then the left arrow at the first template reloads it: the
         // threshold stays, since free space mode is off in a.zv.
         {"left at the first reloads", [&] {
-             form.Chv->setValue(3);
-             form.FreeSp->setChecked(true);
-             form.FreeSpaceRng->setValue(100);
-             form.MinD->setValue(40);
+             Ui(form).Chv->setValue(3);
+             Ui(form).FreeSp->setChecked(true);
+             Ui(form).FreeSpaceRng->setValue(100);
+             Ui(form).MinD->setValue(40);
              left();
          }, 0, 8, 2000, false, 100, 7, "Alpha comment"},
         {"right: no settings file, all defaults", right, 1, 9, 25, true, 235, 3, ""},
         {"right: the last one", right, 2, 10, 33, true, 99, 12, "Gamma"},
         {"right at the last reloads", [&] {
-             form.Chv->setValue(500);
-             form.FreeSpaceRng->setValue(1);
+             Ui(form).Chv->setValue(500);
+             Ui(form).FreeSpaceRng->setValue(1);
              right();
          }, 2, 10, 33, true, 99, 12, "Gamma"},
         {"left", left, 1, 9, 25, true, 235, 3, ""},
@@ -247,13 +245,13 @@ TEST(TemplateSelection, ListingAndBrowsing)
     for (const TStep &s : steps) {
         SCOPED_TRACE(s.What);
         s.Do();
-        EXPECT_EQ(form.ComboBox1->currentIndex(), s.Index);
+        EXPECT_EQ(Ui(form).ComboBox1->currentIndex(), s.Index);
         EXPECT_EQ(PreviewWidth(form), s.Preview);
-        EXPECT_EQ(form.Chv->value(), s.Chv);
-        EXPECT_EQ(form.FreeSp->isChecked(), s.FreeSp);
-        EXPECT_EQ(form.FreeSpaceRng->value(), s.FreeSpaceRng);
-        EXPECT_EQ(form.MinD->value(), s.MinD);
-        EXPECT_EQ(form.Conf->toolTip(), s.Comment);
+        EXPECT_EQ(Ui(form).Chv->value(), s.Chv);
+        EXPECT_EQ(Ui(form).FreeSp->isChecked(), s.FreeSp);
+        EXPECT_EQ(Ui(form).FreeSpaceRng->value(), s.FreeSpaceRng);
+        EXPECT_EQ(Ui(form).MinD->value(), s.MinD);
+        EXPECT_EQ(Ui(form).Conf->toolTip(), s.Comment);
         EXPECT_EQ(p.Comments.Comment(), s.Comment);
     }
     EXPECT_TRUE(p.Dialogs.Errors.isEmpty());
@@ -273,38 +271,38 @@ TEST(TemplateSelection, PickingFromTheListAndBrokenTemplates)
     p.WriteSettings("d.zv", "[CONFIG]\nSensitivity=44\n");
     p.Show();
     TForm1 &form = p.F();
-    ASSERT_EQ(form.ComboBox1->count(), 4);
+    ASSERT_EQ(Ui(form).ComboBox1->count(), 4);
     ASSERT_TRUE(QFile::remove(p.Scratch.Path("d.bmp")));
-    const QImage first = form.Image1->pixmap().toImage();
+    const QImage first = Ui(form).Image1->pixmap().toImage();
 
     // Keyboard steps in the closed list count as picks.
-    form.ComboBox1->setFocus();
-    QTest::keyClick(form.ComboBox1, Qt::Key_Down);
-    EXPECT_EQ(form.ComboBox1->currentText(), QStringLiteral("b.bmp"));
-    EXPECT_EQ(form.Image1->pixmap().toImage(), first);
-    EXPECT_EQ(form.Chv->value(), 25);
-    EXPECT_EQ(form.MinD->value(), 3);
+    Ui(form).ComboBox1->setFocus();
+    QTest::keyClick(Ui(form).ComboBox1, Qt::Key_Down);
+    EXPECT_EQ(Ui(form).ComboBox1->currentText(), QStringLiteral("b.bmp"));
+    EXPECT_EQ(Ui(form).Image1->pixmap().toImage(), first);
+    EXPECT_EQ(Ui(form).Chv->value(), 25);
+    EXPECT_EQ(Ui(form).MinD->value(), 3);
     EXPECT_EQ(p.Comments.Comment(), QString());
 
-    QTest::keyClick(form.ComboBox1, Qt::Key_Down);
-    EXPECT_EQ(form.ComboBox1->currentText(), QStringLiteral("c.bmp"));
+    QTest::keyClick(Ui(form).ComboBox1, Qt::Key_Down);
+    EXPECT_EQ(Ui(form).ComboBox1->currentText(), QStringLiteral("c.bmp"));
     EXPECT_EQ(PreviewWidth(form), 10);
-    EXPECT_EQ(form.Chv->value(), 66);
-    EXPECT_FALSE(form.FreeSp->isChecked());
+    EXPECT_EQ(Ui(form).Chv->value(), 66);
+    EXPECT_FALSE(Ui(form).FreeSp->isChecked());
     EXPECT_EQ(p.Comments.Comment(), QStringLiteral("Third"));
 
-    form.Chv->setValue(1234);
-    form.SpeedButton2->click(); // d.bmp has gone since the list was made
-    EXPECT_EQ(form.ComboBox1->currentText(), QStringLiteral("d.bmp"));
+    Ui(form).Chv->setValue(1234);
+    Ui(form).SpeedButton2->click(); // d.bmp has gone since the list was made
+    EXPECT_EQ(Ui(form).ComboBox1->currentText(), QStringLiteral("d.bmp"));
     EXPECT_EQ(PreviewWidth(form), 10);
-    EXPECT_EQ(form.Chv->value(), 1234);
-    EXPECT_EQ(form.Conf->toolTip(), QStringLiteral("Third"));
+    EXPECT_EQ(Ui(form).Chv->value(), 1234);
+    EXPECT_EQ(Ui(form).Conf->toolTip(), QStringLiteral("Third"));
 
-    QTest::keyClick(form.ComboBox1, Qt::Key_Home);
-    EXPECT_EQ(form.ComboBox1->currentIndex(), 0);
+    QTest::keyClick(Ui(form).ComboBox1, Qt::Key_Home);
+    EXPECT_EQ(Ui(form).ComboBox1->currentIndex(), 0);
     EXPECT_EQ(PreviewWidth(form), 8);
-    EXPECT_EQ(form.Chv->value(), 25);
-    EXPECT_TRUE(form.FreeSp->isChecked());
+    EXPECT_EQ(Ui(form).Chv->value(), 25);
+    EXPECT_TRUE(Ui(form).FreeSp->isChecked());
     EXPECT_TRUE(p.Dialogs.Errors.isEmpty());
 }
 
@@ -331,23 +329,23 @@ TEST(TemplateSelection, NoTemplates)
         p.Form = std::make_unique<TForm1>(p.Scratch.Dir(), p.Dialogs);
         p.Form->SetSideWindows(nullptr, &p.Comments);
         TForm1 &form = p.F();
-        form.SizeSel->setCurrentIndex(3);
+        Ui(form).SizeSel->setCurrentIndex(3);
         form.show();
-        p.Settle();
+        Settle();
         QTest::qWait(20);
-        EXPECT_EQ(p.Dialogs.Errors, QStringList{NoTemplates});
-        EXPECT_EQ(form.SizeSel->currentText(), QStringLiteral("Tiny"));
-        EXPECT_EQ(form.ComboBox1->count(), 0);
-        EXPECT_EQ(form.ComboBox1->currentIndex(), -1);
-        EXPECT_TRUE(form.Image1->pixmap().isNull());
-        EXPECT_EQ(form.Chv->value(), 25);
-        EXPECT_FALSE(form.FreeSp->isChecked());
-        EXPECT_EQ(form.FreeSpaceRng->value(), 235);
-        EXPECT_EQ(form.MinD->value(), 3);
+        EXPECT_EQ(p.Dialogs.Errors, QStringList{NoTemplatesIn(p.Scratch.Dir())});
+        EXPECT_EQ(Ui(form).SizeSel->currentText(), QStringLiteral("Tiny"));
+        EXPECT_EQ(Ui(form).ComboBox1->count(), 0);
+        EXPECT_EQ(Ui(form).ComboBox1->currentIndex(), -1);
+        EXPECT_TRUE(Ui(form).Image1->pixmap().isNull());
+        EXPECT_EQ(Ui(form).Chv->value(), 25);
+        EXPECT_FALSE(Ui(form).FreeSp->isChecked());
+        EXPECT_EQ(Ui(form).FreeSpaceRng->value(), 235);
+        EXPECT_EQ(Ui(form).MinD->value(), 3);
         // The arrows have nothing to load.
-        form.SpeedButton1->click();
-        form.SpeedButton2->click();
-        EXPECT_TRUE(form.Image1->pixmap().isNull());
+        Ui(form).SpeedButton1->click();
+        Ui(form).SpeedButton2->click();
+        EXPECT_TRUE(Ui(form).Image1->pixmap().isNull());
         EXPECT_EQ(p.Dialogs.Errors.size(), 1);
     }
 }
@@ -362,7 +360,7 @@ TEST(Generation, EndsWithItsReasonWithoutUniverseOrTemplate)
         const char *What;
         bool WithTemplate;
         std::function<QString(TProgram &)> Prepare; // the file opened, if any
-        QString Message;                              // %1: the universe, %2: the template
+        QString Message; // %1: the universe, %2: the template, %3, %4: the program's and the player's folders
     };
     const QString cannotLoad = QStringLiteral("Cannot load template \"%2\": it is missing or not a complete BMP "
                                               "image.");
@@ -406,7 +404,7 @@ TEST(Generation, EndsWithItsReasonWithoutUniverseOrTemplate)
              p.Open(path);
              return path;
          },
-         "Templates not found ! (must be .bmp file)"},
+         "Templates not found ! (must be .bmp file)\nSearched: %3, %4."},
     };
     for (const TCase &c : cases) {
         SCOPED_TRACE(c.What);
@@ -417,28 +415,31 @@ TEST(Generation, EndsWithItsReasonWithoutUniverseOrTemplate)
         QTest::qWait(10);
         TForm1 &form = p.F();
         const QString path = c.Prepare(p);
-        p.Settle();
+        form.Session().Refresh(); // the change is noticed before the run, as its watcher would
+        Settle();
         p.Dialogs.Errors.clear();
         p.Dialogs.States.clear();
         const QByteArray before = QFile::exists(path) ? ReadBytes(path) : QByteArray();
-        const bool changeEnabled = form.BitBtn1->isEnabled();
-        QSignalSpy paints(form.PaintBox1, &TPaintBox::Paint);
+        const bool changeEnabled = Ui(form).BitBtn1->isEnabled();
+        QSignalSpy paints(Ui(form).PaintBox1, &TPaintBox::Paint);
         ProgramRandom().Seed = 31337;
 
         p.Generate();
 
-        const QString message =
-            QString(c.Message).replace(QStringLiteral("%1"), path).replace(QStringLiteral("%2"), p.Scratch.Path("disc.bmp"));
+        const QString message = QString(c.Message)
+                                    .replace(QStringLiteral("%1"), path)
+                                    .replace(QStringLiteral("%2"), p.Scratch.Path("disc.bmp"))
+                                    .replace(QStringLiteral("%3"), p.Scratch.Dir())
+                                    .replace(QStringLiteral("%4"), UserTemplateDir());
         EXPECT_EQ(p.Dialogs.Errors, QStringList{message});
         ASSERT_EQ(p.Dialogs.States.size(), 1u);
         EXPECT_EQ(p.Dialogs.States[0].Caption, QStringLiteral("Generate !")) << "the window is put back first";
         EXPECT_FALSE(p.Dialogs.States[0].ProgressShown);
         EXPECT_EQ(ProgramRandom().Seed, 31337u) << "nothing was drawn";
-        EXPECT_EQ(form.BitBtn2->text(), QStringLiteral("Generate !"));
-        EXPECT_FALSE(form.Progr->isVisible());
-        EXPECT_EQ(form.BitBtn1->isEnabled(), changeEnabled);
-        EXPECT_FALSE(form.StopRequested);
-        EXPECT_FALSE(StopPressed);
+        EXPECT_EQ(Ui(form).BitBtn2->text(), QStringLiteral("Generate !"));
+        EXPECT_FALSE(Ui(form).Progr->isVisible());
+        EXPECT_EQ(Ui(form).BitBtn1->isEnabled(), changeEnabled);
+        EXPECT_FALSE(form.Session().Busy());
         EXPECT_EQ(paints.count(), 0);
         if (!before.isEmpty()) {
             EXPECT_TRUE(ReadBytes(path) == before);
@@ -446,8 +447,10 @@ TEST(Generation, EndsWithItsReasonWithoutUniverseOrTemplate)
     }
 }
 
-// A whole run through the window writes exactly what PlaceStars and
-// SaveToFile write on the same inputs from the same generator state.
+// A whole run through the window writes exactly the placement of the same
+// inputs from the same generator state: the independent reference's files
+// (data/, written by golden_placement.py from seed 0) where the window's
+// settings are one of its cases, else what PlaceStars and SaveToFile write.
 TEST(Generation, FullRunWritesThePlacement)
 {
     struct TCase {
@@ -456,7 +459,8 @@ TEST(Generation, FullRunWritesThePlacement)
         const char *Template;
         uint32_t Seed;
         std::function<void(TForm1 &)> Adjust = {}; // just before "Generate !"
-        int SizeIndex = -1;                        // -1: the file's own class
+        const char *Golden = nullptr;              // the reference's file; none: the direct run
+        uint32_t GoldenSeed = 0;                   // the generator's seed after the reference's run
         int Sensitivity = -1, MinD = -1;           // what the run must use; -1: the control's value
     };
     auto typeInto = [](QSpinBox *Spin, const QString &Text) {
@@ -466,109 +470,126 @@ TEST(Generation, FullRunWritesThePlacement)
         edit->setText(Text);
     };
     const std::vector<TCase> cases = {
-        // The panel's close button leaves StopRequested set; a run clears it
-        // when it starts.
-        {"tiny universe, disc, after the Stars moving panel was closed", "tiny-32planets-2players.xy", "disc", 12345,
+        // Neither the panel's close button nor an earlier "Stop !" leaves a
+        // stop behind for the next run.
+        {"tiny universe, letters, after the Stars moving panel was closed", "tiny-32planets-2players.xy", "letters", 0,
          [](TForm1 &f) {
-             f.BitBtn1->click();
-             f.SpeedButton4->click();
-             ASSERT_TRUE(f.StopRequested);
-             ASSERT_TRUE(f.BitBtn2->isEnabled());
-         }},
-        {"another size class chosen, a stale StopPressed", "small-128planets-3players.xy", "spiral", 777,
-         [](TForm1 &f) {
-             f.SizeSel->setCurrentIndex(2);
-             StopPressed = true;
+             Ui(f).BitBtn1->click();
+             ASSERT_TRUE(WaitForSlide(f));
+             Ui(f).SpeedButton4->click();
+             ASSERT_TRUE(WaitForSlide(f));
+             ASSERT_TRUE(Ui(f).BitBtn2->isEnabled());
+             Ui(f).Chv->setValue(10);
+             Ui(f).MinD->setValue(20);
+             Ui(f).FreeSp->setChecked(false);
+             Ui(f).MaxC->setChecked(false);
          },
-         2},
-        {"large universe, free space off", "large-640planets-2players.xy", "clusters", 99},
-        {"typed values count", "tiny-32planets-2players.xy", "cross", 4,
+         "tiny2-letters-tiny", 4001038765u},
+        {"another size class chosen, after a stopped run", "small-128planets-3players.xy", "spiral", 0,
+         [](TForm1 &f) {
+             Ui(f).SizeSel->setCurrentIndex(2);
+             Ui(f).Chv->setValue(50);
+             Ui(f).MinD->setValue(12);
+             Ui(f).BitBtn2->click();
+             Ui(f).BitBtn2->click(); // "Stop !"
+             ASSERT_TRUE(WaitForRun(f));
+             QTest::qWait(QApplication::doubleClickInterval() + 50); // a new press, no double click
+         },
+         "small3-spiral-medium", 1595739649u},
+        {"large universe on a huge map, free space off", "large-640planets-2players.xy", "clusters", 0,
+         [](TForm1 &f) {
+             Ui(f).SizeSel->setCurrentIndex(4);
+             Ui(f).Chv->setValue(2);
+         },
+         "large2-clusters-huge", 1474144877u},
+        {"typed values count", "small-128planets-1player.xy", "frame", 0,
          [&](TForm1 &f) {
-             typeInto(f.Chv, "60");
-             typeInto(f.MinD, "5");
-             f.FreeSp->setChecked(false);
+             Ui(f).SizeSel->setCurrentIndex(0);
+             typeInto(Ui(f).Chv, "26");
+             typeInto(Ui(f).FreeSpaceRng, "239");
          },
-         -1, 60, 5},
+         "small1-frame-tiny", 992472172u, 26},
         {"typed values are clamped", "small-128planets-1player.xy", "ring", 2024,
          [&](TForm1 &f) {
-             typeInto(f.Chv, "3000");
-             typeInto(f.MinD, "1");
+             typeInto(Ui(f).Chv, "3000");
+             typeInto(Ui(f).MinD, "1");
          },
-         -1, 2000, 3},
+         nullptr, 0, 2000, 3},
         {"a cleared editor counts as its minimum", "tiny-32planets-2players.xy", "ring", 3,
-         [&](TForm1 &f) { typeInto(f.Chv, ""); }, -1, 1},
+         [&](TForm1 &f) { typeInto(Ui(f).Chv, ""); }, nullptr, 0, 1},
     };
     for (const TCase &c : cases) {
         SCOPED_TRACE(c.What);
         TProgram p;
-        p.CopySample(QLatin1String(c.Template));
+        const QString templateFile = QLatin1String(c.Template) + ".bmp";
+        if (QFile::exists(TemplatesDir + u'/' + templateFile))
+            p.CopySample(QLatin1String(c.Template));
+        else // the reference's own test template, without settings
+            WriteBytes(p.Scratch.Path(templateFile), ReadBytes(GenerateData + u'/' + templateFile));
         p.Show();
         TForm1 &form = p.F();
         const QString path = p.Scratch.CopyReal(QLatin1String(c.File));
         const QByteArray original = ReadBytes(path);
         p.Open(path);
-        ASSERT_EQ(form.ComboBox1->currentText(), QLatin1String(c.Template) + ".bmp");
+        ASSERT_EQ(Ui(form).ComboBox1->currentText(), templateFile);
         if (c.Adjust)
             c.Adjust(form);
-        ASSERT_EQ(form.Map.HilitePixel.x(), -1) << "a blinking star would draw from the generator";
+        ASSERT_EQ(form.Map().HilitePixel.x(), -1) << "a blinking star would draw from the generator";
 
-        struct TDuring {
-            bool Seen = false;
-            QString Caption;
-            bool ProgressShown = false;
-            int Minimum = -1, Maximum = -1, Value = -1;
-            bool ChangeEnabled = true;
-        } during;
-        QTimer::singleShot(0, &form, [&] {
-            during = {true, form.BitBtn2->text(), form.Progr->isVisible(), form.Progr->minimum(),
-                      form.Progr->maximum(), form.Progr->value(), form.BitBtn1->isEnabled()};
-        });
-        QSignalSpy paints(form.PaintBox1, &TPaintBox::Paint);
-        const int sizeIndex = c.SizeIndex >= 0 ? c.SizeIndex : form.SizeSel->currentIndex();
+        QSignalSpy paints(Ui(form).PaintBox1, &TPaintBox::Paint);
+        const int sizeIndex = Ui(form).SizeSel->currentIndex();
         ProgramRandom().Seed = c.Seed;
-        p.Generate();
+        // What the window shows once the run has started, before its first turn.
+        Ui(form).BitBtn2->click();
+        const TUi ui = Ui(form);
+        const struct {
+            QString Caption;
+            bool ProgressShown;
+            int Minimum, Maximum, Value;
+            bool ChangeEnabled;
+        } during{ui.BitBtn2->text(), ui.Progr->isVisible(), ui.Progr->minimum(), ui.Progr->maximum(),
+                 ui.Progr->value(), ui.BitBtn1->isEnabled()};
+        ASSERT_TRUE(WaitForRun(form));
         const uint32_t seedAfter = ProgramRandom().Seed;
 
         TPlacementSettings settings;
-        settings.Sensitivity = c.Sensitivity >= 0 ? c.Sensitivity : form.Chv->value();
-        settings.FreeSpace = form.FreeSp->isChecked();
-        settings.Threshold = form.FreeSpaceRng->value();
+        settings.Sensitivity = c.Sensitivity >= 0 ? c.Sensitivity : ui.Chv->value();
+        settings.FreeSpace = ui.FreeSp->isChecked();
+        settings.Threshold = ui.FreeSpaceRng->value();
         settings.AttemptLimit = 250;
-        const int minD = c.MinD >= 0 ? c.MinD : form.MinD->value();
-        const TDirectRun direct = RunDirectly(original, p.Scratch.Path(QLatin1String(c.Template) + ".bmp"), settings,
-                                              minD, sizeIndex, c.Seed);
-        ASSERT_EQ(direct.Failure, QString());
+        const int minD = c.MinD >= 0 ? c.MinD : ui.MinD->value();
+        const TDirectRun expected =
+            c.Golden ? TDirectRun{ReadBytes(GenerateData + u'/' + QLatin1String(c.Golden) + ".xy"), {}, c.GoldenSeed}
+                     : RunDirectly(original, p.Scratch.Path(templateFile), settings, minD, sizeIndex, c.Seed);
+        ASSERT_EQ(expected.Failure, QString());
 
         const QByteArray written = ReadBytes(path);
         EXPECT_EQ(written.size(), original.size());
-        EXPECT_TRUE(written == direct.Bytes) << "the window wrote another universe";
+        EXPECT_TRUE(written == expected.Bytes) << "the window wrote another universe";
         EXPECT_NE(written, original);
         EXPECT_EQ(OutsidePlanetWords(written), OutsidePlanetWords(original));
-        EXPECT_EQ(seedAfter, direct.SeedAfter) << "the same draws in the same order";
+        EXPECT_EQ(seedAfter, expected.SeedAfter) << "the same draws in the same order";
 
         const int stars = TStarsXY(path).StarCount;
-        EXPECT_TRUE(during.Seen);
         EXPECT_EQ(during.Caption, QStringLiteral("Stop !"));
         EXPECT_TRUE(during.ProgressShown);
         EXPECT_EQ(during.Minimum, 0);
         EXPECT_EQ(during.Maximum, stars - 1);
-        EXPECT_EQ(during.Value, 1) << "the first pending message comes after the first star";
+        EXPECT_EQ(during.Value, 0);
         EXPECT_FALSE(during.ChangeEnabled) << "\"Change...\" waits for the run";
 
         EXPECT_EQ(paints.count(), 1);
-        EXPECT_EQ(form.Map.StarPoints, StarsOf(path)) << "the map shows the new universe";
-        EXPECT_EQ(form.SizeSel->currentIndex(), TStarsXY(path).GetSizeIndex());
-        EXPECT_EQ(form.BitBtn2->text(), QStringLiteral("Generate !"));
-        EXPECT_FALSE(form.Progr->isVisible());
-        EXPECT_TRUE(form.BitBtn1->isEnabled());
-        EXPECT_FALSE(form.StopRequested);
-        EXPECT_FALSE(StopPressed);
+        EXPECT_EQ(form.Map().StarPoints, StarsOf(path)) << "the map shows the new universe";
+        EXPECT_EQ(ui.SizeSel->currentIndex(), TStarsXY(path).GetSizeIndex());
+        EXPECT_EQ(ui.BitBtn2->text(), QStringLiteral("Generate !"));
+        EXPECT_FALSE(ui.Progr->isVisible());
+        EXPECT_TRUE(ui.BitBtn1->isEnabled());
+        EXPECT_FALSE(form.Session().Busy());
         EXPECT_TRUE(p.Dialogs.Errors.isEmpty());
         // The editors show the values the run used.
-        EXPECT_EQ(form.Chv->value(), settings.Sensitivity);
-        EXPECT_EQ(form.MinD->value(), minD);
+        EXPECT_EQ(ui.Chv->value(), settings.Sensitivity);
+        EXPECT_EQ(ui.MinD->value(), minD);
     }
-    StopPressed = false;
 }
 
 // "Stop !" and closing the window end a run at its next pass: nothing is
@@ -581,7 +602,7 @@ TEST(Generation, StoppedRun)
         bool StaysOpen;
     };
     const std::vector<TCase> cases = {
-        {"Stop ! pressed", [](TForm1 &f) { f.BitBtn2->click(); }, true},
+        {"Stop ! pressed", [](TForm1 &f) { Ui(f).BitBtn2->click(); }, true},
         {"the window closed", [](TForm1 &f) { f.close(); }, false},
     };
     for (const TCase &c : cases) {
@@ -593,42 +614,29 @@ TEST(Generation, StoppedRun)
         const QString path = p.Scratch.CopyReal("large-640planets-2players.xy");
         const QByteArray original = ReadBytes(path);
         p.Open(path);
-        const auto stars = form.Map.StarPoints;
-        QSignalSpy paints(form.PaintBox1, &TPaintBox::Paint);
-        bool stopPressedThen = false;
-        QString captionThen;
-        QTimer::singleShot(0, &form, [&] {
-            captionThen = form.BitBtn2->text();
-            c.Stop(form);
-            stopPressedThen = StopPressed || form.StopRequested;
-        });
+        const auto stars = form.Map().StarPoints;
+        QSignalSpy paints(Ui(form).PaintBox1, &TPaintBox::Paint);
         const uint32_t seed = 5;
         ProgramRandom().Seed = seed;
-        p.Generate();
-        const uint32_t seedAfter = ProgramRandom().Seed;
+        // The stop comes while the run goes, before its first turn (a run
+        // of this size ends within a turn or two).
+        Ui(form).BitBtn2->click();
+        const QString captionThen = Ui(form).BitBtn2->text();
+        c.Stop(form);
+        ASSERT_TRUE(WaitForRun(form));
 
         EXPECT_EQ(captionThen, QStringLiteral("Stop !"));
-        EXPECT_TRUE(stopPressedThen);
         EXPECT_EQ(ReadBytes(path), original);
         EXPECT_EQ(paints.count(), 0);
-        EXPECT_EQ(form.Map.StarPoints, stars);
-        EXPECT_EQ(form.BitBtn2->text(), QStringLiteral("Generate !"));
-        EXPECT_FALSE(form.Progr->isVisible());
-        EXPECT_TRUE(form.BitBtn1->isEnabled());
-        EXPECT_FALSE(StopPressed);
-        EXPECT_FALSE(form.StopRequested);
+        EXPECT_EQ(form.Map().StarPoints, stars);
+        EXPECT_EQ(Ui(form).BitBtn2->text(), QStringLiteral("Generate !"));
+        EXPECT_FALSE(Ui(form).Progr->isVisible());
+        EXPECT_TRUE(Ui(form).BitBtn1->isEnabled());
+        EXPECT_FALSE(form.Session().Busy());
         EXPECT_EQ(form.isVisible(), c.StaysOpen);
         EXPECT_TRUE(p.Dialogs.Errors.isEmpty());
-
-        // The run stopped at the pass after the first star: exactly the
-        // draws of one placed star were made.
-        TPlacementSettings settings;
-        settings.Sensitivity = form.Chv->value();
-        settings.FreeSpace = form.FreeSp->isChecked();
-        settings.Threshold = form.FreeSpaceRng->value();
-        const TDirectRun one = RunDirectly(original, p.Scratch.Path("spiral.bmp"), settings, form.MinD->value(),
-                                           form.SizeSel->currentIndex(), seed, 1);
-        EXPECT_EQ(seedAfter, one.SeedAfter);
+        // The run stopped at its next pass, before its first draw.
+        EXPECT_EQ(ProgramRandom().Seed, seed);
     }
 }
 
@@ -641,16 +649,16 @@ TEST(Generation, ARunBlocksOpeningAndTheStarsMovingPanel)
         std::function<void(TForm1 &)> Try;
     };
     const std::vector<TAttempt> attempts = {
-        {"the folder button", [](TForm1 &f) { f.SpeedButton3->click(); }},
+        {"the folder button", [](TForm1 &f) { Ui(f).SpeedButton3->click(); }},
         {"the open handler itself", [](TForm1 &f) { f.SpeedButton3Click(); }},
-        {"Change...", [](TForm1 &f) { f.BitBtn1->click(); }},
-        {"the Change... handler itself", [](TForm1 &f) { f.BitBtn1Click(); }},
+        {"Change...", [](TForm1 &f) { Ui(f).BitBtn1->click(); }},
+        {"the Change... handler itself", [](TForm1 &f) { f.Panel().BitBtn1Click(); }},
         {"opening, then Change...", [](TForm1 &f) {
              f.SpeedButton3Click();
-             f.BitBtn1Click();
+             f.Panel().BitBtn1Click();
          }},
         {"Change..., then opening", [](TForm1 &f) {
-             f.BitBtn1Click();
+             f.Panel().BitBtn1Click();
              f.SpeedButton3Click();
          }},
     };
@@ -663,31 +671,33 @@ TEST(Generation, ARunBlocksOpeningAndTheStarsMovingPanel)
         const QString path = p.Scratch.CopyReal("large-640planets-2players.xy");
         const QString other = p.Scratch.CopyReal("tiny-32planets-2players.xy");
         p.Open(path);
-        bool blocked = false;
-        QTimer::singleShot(0, &form, [&] {
-            blocked = !form.BitBtn1->isEnabled() && !form.SpeedButton3->isEnabled() && form.BitBtn2->isEnabled();
-            p.Dialogs.OpenPaths.push_back(other);
-            attempt.Try(form);
-        });
-        p.Generate();
+        Ui(form).BitBtn2->click(); // the run goes on through the event loop
+        const bool blocked =
+            !Ui(form).BitBtn1->isEnabled() && !Ui(form).SpeedButton3->isEnabled() && Ui(form).BitBtn2->isEnabled();
+        p.Dialogs.OpenPaths.push_back(other);
+        attempt.Try(form);
+        ASSERT_TRUE(WaitForRun(form));
+        ASSERT_TRUE(WaitForSlide(form));
         EXPECT_TRUE(blocked) << "during the run";
-        EXPECT_EQ(form.StaticXY->text(), path);
-        EXPECT_LT(form.Panel1->x(), -15) << "the panel never opened";
+        EXPECT_EQ(Ui(form).StaticXY->text(), path);
+        EXPECT_LT(Ui(form).Panel1->x(), -15) << "the panel never opened";
         EXPECT_TRUE(p.Dialogs.Errors.isEmpty());
         EXPECT_NE(ReadBytes(path), ReadBytes(RealXYPath("large-640planets-2players.xy"))) << "the run wrote";
-        EXPECT_TRUE(form.BitBtn1->isEnabled());
-        EXPECT_TRUE(form.SpeedButton3->isEnabled());
+        EXPECT_TRUE(Ui(form).BitBtn1->isEnabled());
+        EXPECT_TRUE(Ui(form).SpeedButton3->isEnabled());
 
         // Afterwards the panel opens and closes as ever, and leaves
         // "Change..." enabled.
-        form.BitBtn1->click();
-        EXPECT_EQ(form.Panel1->x(), -4);
-        EXPECT_FALSE(form.BitBtn1->isEnabled());
-        EXPECT_FALSE(form.BitBtn2->isEnabled());
-        form.SpeedButton4->click();
-        EXPECT_LT(form.Panel1->x(), -15);
-        EXPECT_TRUE(form.BitBtn1->isEnabled());
-        EXPECT_TRUE(form.BitBtn2->isEnabled());
+        Ui(form).BitBtn1->click();
+        ASSERT_TRUE(WaitForSlide(form));
+        EXPECT_EQ(Ui(form).Panel1->x(), -4);
+        EXPECT_FALSE(Ui(form).BitBtn1->isEnabled());
+        EXPECT_FALSE(Ui(form).BitBtn2->isEnabled());
+        Ui(form).SpeedButton4->click();
+        ASSERT_TRUE(WaitForSlide(form));
+        EXPECT_LT(Ui(form).Panel1->x(), -15);
+        EXPECT_TRUE(Ui(form).BitBtn1->isEnabled());
+        EXPECT_TRUE(Ui(form).BitBtn2->isEnabled());
     }
 }
 
@@ -701,8 +711,9 @@ TEST(Generation, AFileChangedDuringARunIsNotOverwritten)
     const QString path = p.Scratch.CopyReal("large-640planets-2players.xy");
     p.Open(path);
     const QByteArray theirs = ReadBytes(RealXYPath("large-640planets-2players.xy")).replace(200, 4, "\x11\x22\x33\x01");
-    QTimer::singleShot(0, &p.F(), [&] { WriteBytes(path, theirs); });
-    p.Generate();
+    Ui(p.F()).BitBtn2->click();
+    WriteBytes(path, theirs); // while the run goes on
+    ASSERT_TRUE(WaitForRun(p.F()));
     EXPECT_EQ(p.Dialogs.Errors,
               QStringList{QStringLiteral("The file \"%1\" was changed by another program since it was read; "
                                          "nothing was written.")
@@ -720,14 +731,14 @@ TEST(Generation, CrowdedUniverseFails)
     p.WriteTemplate("spot.bmp", spot);
     p.Show();
     TForm1 &form = p.F();
-    ASSERT_TRUE(form.FreeSp->isChecked()); // no settings file: free space mode at 235
+    ASSERT_TRUE(Ui(form).FreeSp->isChecked()); // no settings file: free space mode at 235
     const QString path = p.Scratch.CopyReal("tiny-32planets-2players.xy");
     const QByteArray original = ReadBytes(path);
     p.Open(path);
-    form.MinD->setValue(40);
-    form.SizeSel->setCurrentIndex(0);
-    form.MaxC->setChecked(false);
-    QSignalSpy paints(form.PaintBox1, &TPaintBox::Paint);
+    Ui(form).MinD->setValue(40);
+    Ui(form).SizeSel->setCurrentIndex(0);
+    Ui(form).MaxC->setChecked(false);
+    QSignalSpy paints(Ui(form).PaintBox1, &TPaintBox::Paint);
     ProgramRandom().Seed = 1;
 
     p.Generate();
@@ -740,7 +751,7 @@ TEST(Generation, CrowdedUniverseFails)
     EXPECT_TRUE(p.Dialogs.States[0].ChangeEnabled);
     EXPECT_EQ(ReadBytes(path), original);
     EXPECT_EQ(paints.count(), 0);
-    EXPECT_FALSE(form.StopRequested);
+    EXPECT_FALSE(form.Session().Busy());
 
     // The same inputs without a window fail the same way with the 25 tries
     // of an unchecked "Maximize search".
@@ -777,7 +788,7 @@ TEST(Generation, TemplateSize)
         WriteBytes(path, MakeImage({Word(500, 700, 42)}));
         const QByteArray original = ReadBytes(path);
         p.Open(path);
-        const int sizeIndex = form.SizeSel->currentIndex();
+        const int sizeIndex = Ui(form).SizeSel->currentIndex();
         const uint32_t seed = 8;
         ProgramRandom().Seed = seed;
         p.Generate();
@@ -785,11 +796,11 @@ TEST(Generation, TemplateSize)
         if (c.Message.isEmpty()) {
             EXPECT_TRUE(p.Dialogs.Errors.isEmpty());
             TPlacementSettings settings;
-            settings.Sensitivity = form.Chv->value();
-            settings.FreeSpace = form.FreeSp->isChecked();
-            settings.Threshold = form.FreeSpaceRng->value();
+            settings.Sensitivity = Ui(form).Chv->value();
+            settings.FreeSpace = Ui(form).FreeSp->isChecked();
+            settings.Threshold = Ui(form).FreeSpaceRng->value();
             const TDirectRun direct =
-                RunDirectly(original, p.Scratch.Path("t.bmp"), settings, form.MinD->value(), sizeIndex, seed);
+                RunDirectly(original, p.Scratch.Path("t.bmp"), settings, Ui(form).MinD->value(), sizeIndex, seed);
             EXPECT_EQ(ReadBytes(path), direct.Bytes);
             EXPECT_NE(ReadBytes(path), original);
         } else {
@@ -800,7 +811,7 @@ TEST(Generation, TemplateSize)
             EXPECT_EQ(p.Dialogs.States[0].Caption, QStringLiteral("Generate !"));
             EXPECT_FALSE(p.Dialogs.States[0].ProgressShown);
         }
-        EXPECT_EQ(form.BitBtn2->text(), QStringLiteral("Generate !"));
-        EXPECT_FALSE(form.Progr->isVisible());
+        EXPECT_EQ(Ui(form).BitBtn2->text(), QStringLiteral("Generate !"));
+        EXPECT_FALSE(Ui(form).Progr->isVisible());
     }
 }

@@ -4,7 +4,9 @@
 #include "fakedialogs.h"
 #include "stars.h"
 #include "starsxy.h"
+#include "templatelist.h"
 #include "testsupport.h"
+#include "windowsupport.h"
 
 #include <QBuffer>
 #include <QComboBox>
@@ -20,7 +22,10 @@
 
 namespace {
 
-const QString TooSmall = QStringLiteral("Universe to small. Set \"Maximize search\" and try again.");
+// "Maximize search" is checked in a new window.
+const QString TooSmall = QStringLiteral(
+    "The planets do not fit into the light areas of the template at this distance, even with \"Maximize search\". "
+    "Choose a smaller \"Min. stars distance\" or a larger \"Universe size\".");
 
 QByteArray Encoded(const QImage &Image, const char *Format)
 {
@@ -56,15 +61,15 @@ struct TOpened {
         Form->show();
         QCoreApplication::processEvents();
         Dialogs.OpenPaths.push_back(Universe);
-        Form->SpeedButton3->click();
+        Ui(*Form).SpeedButton3->click();
     }
     bool Select(const QString &Template)
     {
-        const int index = Form->ComboBox1->findText(Template);
+        const int index = Ui(*Form).ComboBox1->findText(Template);
         if (index < 0)
             return false;
-        Form->ComboBox1->setCurrentIndex(index);
-        Form->ComboBox1Change();
+        Ui(*Form).ComboBox1->setCurrentIndex(index);
+        emit Ui(*Form).ComboBox1->activated(index);
         return true;
     }
 };
@@ -111,7 +116,8 @@ TEST(Hostile, BrokenAndExtremeTemplates)
         TOpened opened({{QString::fromLatin1(row.name), row.bytes}});
         const QByteArray before = ReadBytes(opened.Universe);
         ASSERT_EQ(opened.Select(QString::fromLatin1(row.name)), row.listed);
-        opened.Form->BitBtn2->click();
+        Ui(*opened.Form).BitBtn2->click();
+        ASSERT_TRUE(WaitForRun(*opened.Form));
         if (row.error.isEmpty())
             EXPECT_TRUE(opened.Dialogs.Errors.isEmpty()) << opened.Dialogs.Errors.join(u'|').toStdString();
         else
@@ -126,7 +132,7 @@ TEST(Hostile, BrokenAndExtremeTemplates)
         } else {
             EXPECT_EQ(after, before);
         }
-        EXPECT_EQ(opened.Form->BitBtn2->text(), QStringLiteral("Generate !"));
+        EXPECT_EQ(Ui(*opened.Form).BitBtn2->text(), QStringLiteral("Generate !"));
     }
 }
 
@@ -138,8 +144,9 @@ TEST(Hostile, DirectoryNamedLikeATemplateIsNotListed)
     TForm1 form(dir.Dir(), dialogs);
     form.show();
     QCoreApplication::processEvents();
-    EXPECT_EQ(form.ComboBox1->count(), 0);
-    EXPECT_EQ(dialogs.Errors, QStringList{QStringLiteral("Templates not found ! (must be .bmp file)")});
+    EXPECT_EQ(Ui(form).ComboBox1->count(), 0);
+    EXPECT_EQ(dialogs.Errors, QStringList{QStringLiteral("Templates not found ! (must be .bmp file)\nSearched: %1, %2")
+                                              .arg(dir.Dir(), UserTemplateDir())});
 }
 
 TEST(Hostile, UniverseChangesBetweenOperations)
@@ -151,7 +158,7 @@ TEST(Hostile, UniverseChangesBetweenOperations)
     for (const auto &[change, what] : rows) {
         SCOPED_TRACE(what);
         TOpened opened({{QStringLiteral("w.bmp"), white}}, QStringLiteral("large-640planets-2players.xy"));
-        ASSERT_EQ(opened.Form->lStars->text(), QStringLiteral("640"));
+        ASSERT_EQ(Ui(*opened.Form).lStars->text(), QStringLiteral("640"));
         QByteArray replacement;
         switch (change) {
         case Change::Vanish:
@@ -173,27 +180,30 @@ TEST(Hostile, UniverseChangesBetweenOperations)
 
         // The relocation was prepared on the old universe: its name list and
         // the map's copy of the stars still describe 640 planets.
-        opened.Form->BitBtn1->click();
-        opened.Form->BitBtn4->click();
-        ASSERT_EQ(opened.Form->Groups.size(), 1u);
-        opened.Form->Groups[0].Names->setText(opened.Form->ComboBox2->itemText(600));
-        opened.Form->BitBtn3->click();
+        Ui(*opened.Form).BitBtn1->click();
+        ASSERT_TRUE(WaitForSlide(*opened.Form));
+        Ui(*opened.Form).BitBtn4->click();
+        ASSERT_EQ(opened.Form->Panel().Groups().size(), 1u);
+        opened.Form->Panel().Groups()[0].Names->setText(Ui(*opened.Form).ComboBox2->itemText(600));
+        Ui(*opened.Form).BitBtn3->click();
+        ASSERT_TRUE(WaitForSlide(*opened.Form));
         if (change == Change::OtherUniverse) {
             // The star is looked up in the file as it is now, not by its
             // index on the old map.
-            const QString name = opened.Form->Groups[0].Names->text();
+            const QString name = opened.Form->Panel().Groups()[0].Names->text();
             EXPECT_EQ(opened.Dialogs.Errors,
                       QStringList{QStringLiteral("The star \"%1\" is no longer in the file.").arg(name)});
         } else {
             // A universe that cannot be read anew ends the run with the reason.
             EXPECT_EQ(opened.Dialogs.Errors, QStringList{unreadable});
         }
-        EXPECT_LT(opened.Form->Panel1->x(), -15) << "the panel is closed again";
-        EXPECT_EQ(opened.Form->Map.BandMinX, -1);
+        EXPECT_LT(Ui(*opened.Form).Panel1->x(), -15) << "the panel is closed again";
+        EXPECT_EQ(opened.Form->Map().BandMinX, -1);
 
         // Generation reads what is there now.
         opened.Dialogs.Errors.clear();
-        opened.Form->BitBtn2->click();
+        Ui(*opened.Form).BitBtn2->click();
+        ASSERT_TRUE(WaitForRun(*opened.Form));
         if (change == Change::OtherUniverse) {
             EXPECT_TRUE(opened.Dialogs.Errors.isEmpty());
         } else {
@@ -207,7 +217,7 @@ TEST(Hostile, UniverseChangesBetweenOperations)
             const QByteArray after = ReadBytes(opened.Universe);
             EXPECT_EQ(after.size(), replacement.size());
             EXPECT_NE(after, replacement);
-            EXPECT_EQ(opened.Form->lStars->text(), QStringLiteral("32")) << "the map shows the file as written";
+            EXPECT_EQ(Ui(*opened.Form).lStars->text(), QStringLiteral("32")) << "the map shows the file as written";
         }
     }
 }

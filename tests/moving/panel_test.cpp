@@ -2,23 +2,13 @@
 // buttons, line edits and map.
 #include "fakedialogs.h"
 #include "mapgeometry.h"
-#include "paintbox.h"
 #include "planetnames.h"
-#include "stars.h"
 #include "starsxy.h"
 #include "testsupport.h"
+#include "windowsupport.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFrame>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-#include <QToolButton>
 #include <gtest/gtest.h>
 #include <algorithm>
 
@@ -36,6 +26,8 @@ protected:
     std::unique_ptr<TForm1> Form;
     QString XY;
 
+    TUi W() const { return Ui(*Form); }
+
     void SetUp() override
     {
         QApplication::setQuitOnLastWindowClosed(false);
@@ -50,29 +42,23 @@ protected:
     {
         XY = Scratch.CopyReal(RealFile);
         Dialogs.OpenPaths.push_back(XY);
-        QTest::mouseClick(Form->SpeedButton3, Qt::LeftButton);
-        ASSERT_FALSE(Form->Map.StarPoints.empty());
+        QTest::mouseClick(W().SpeedButton3, Qt::LeftButton);
+        ASSERT_FALSE(Form->Map().StarPoints.empty());
     }
 
     void OpenPanel()
     {
-        QTest::mouseClick(Form->BitBtn1, Qt::LeftButton);
-        ASSERT_EQ(Form->Panel1->x(), -4);
+        QTest::mouseClick(W().BitBtn1, Qt::LeftButton);
+        ASSERT_TRUE(WaitForSlide(*Form));
+        ASSERT_EQ(W().Panel1->x(), -4);
     }
 
     void Click(QWidget *Button) { QTest::mouseClick(Button, Qt::LeftButton); }
 
-    void MovePointer(QPoint Pixel)
-    {
-        QMouseEvent move(QEvent::MouseMove, Pixel, Form->PaintBox1->mapToGlobal(QPointF(Pixel)), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(Form->PaintBox1, &move);
-    }
-
     QStringList Texts() const
     {
         QStringList texts;
-        for (const TGroupRow &row : Form->Groups)
+        for (const TGroupRow &row : W().Groups())
             texts << row.Names->text();
         return texts;
     }
@@ -92,19 +78,20 @@ TEST_F(GroupPanel, OpeningDisablesTheWindowsControlsAndClosingEnablesThem)
         names.sort();
         return names;
     };
-    Form->FreeSp->setChecked(true); // its threshold is enabled only with it
+    W().FreeSp->setChecked(true); // its threshold is enabled only with it
     EXPECT_EQ(disabled(), QStringList());
     OpenPanel();
     EXPECT_EQ(disabled(), switched);
-    EXPECT_TRUE(Form->ChangeMode);
-    EXPECT_EQ(Form->Label11->text(), QStringLiteral("Enter names of home worlds to move."));
-    Click(Form->BitBtn4);
-    QTest::keyClicks(Form->Groups[0].Names, QStringLiteral("Zulu"));
+    EXPECT_TRUE(Form->Panel().ChangeMode());
+    EXPECT_EQ(W().Label11->text(), QStringLiteral("Enter names of home worlds to move."));
+    Click(W().BitBtn4);
+    QTest::keyClicks(W().Groups()[0].Names, QStringLiteral("Zulu"));
 
-    Click(Form->SpeedButton4);
-    EXPECT_EQ(Form->Panel1->x(), -220);
+    Click(W().SpeedButton4);
+    ASSERT_TRUE(WaitForSlide(*Form));
+    EXPECT_EQ(W().Panel1->x(), -220);
     EXPECT_EQ(disabled(), QStringList());
-    EXPECT_FALSE(Form->ChangeMode);
+    EXPECT_FALSE(Form->Panel().ChangeMode());
     // The groups survive closing and reopening.
     OpenPanel();
     EXPECT_EQ(Texts(), QStringList{QStringLiteral("Zulu")});
@@ -113,99 +100,96 @@ TEST_F(GroupPanel, OpeningDisablesTheWindowsControlsAndClosingEnablesThem)
 
 TEST_F(GroupPanel, CloseButtonWhileThePanelSlidesStartsNoSecondSlide)
 {
-    int leftAtClick = 0;
-    bool busyAtClick = false;
-    QTimer::singleShot(40, Form.get(), [&] {
-        leftAtClick = Form->Panel1->x();
-        busyAtClick = Form->PanelBusy;
-        Click(Form->SpeedButton4);
-    });
-    Click(Form->BitBtn1);
-    ASSERT_TRUE(busyAtClick) << "the click came after the slide";
+    Click(W().BitBtn1);
+    QTest::qWaitFor([this] { return W().Panel1->x() > -200; }); // a few steps in
+    const int leftAtClick = W().Panel1->x();
+    ASSERT_TRUE(Form->Panel().Sliding()) << "the click came after the slide";
+    Click(W().SpeedButton4);
+    ASSERT_TRUE(WaitForSlide(*Form));
     EXPECT_GE(leftAtClick, -220);
     EXPECT_LT(leftAtClick, -4);
     // The opening slide ran to its end and the panel stayed open.
-    EXPECT_EQ(Form->Panel1->x(), -4);
-    EXPECT_FALSE(Form->BitBtn2->isEnabled());
-    EXPECT_FALSE(Form->ChangeMode) << "the close button still cleared it";
+    EXPECT_EQ(W().Panel1->x(), -4);
+    EXPECT_FALSE(W().BitBtn2->isEnabled());
+    EXPECT_FALSE(Form->Panel().ChangeMode()) << "the close button still cleared it";
 }
 
 TEST_F(GroupPanel, PlusStopsAtThePlayerCountAndMinusMakesRoomForOneMore)
 {
     OpenPanel();
-    ASSERT_EQ(Form->lPlayers->text(), QStringLiteral("3"));
+    ASSERT_EQ(W().lPlayers->text(), QStringLiteral("3"));
     for (int i = 0; i < 4; ++i)
-        Click(Form->BitBtn4);
-    ASSERT_EQ(Form->Groups.size(), 3u);
+        Click(W().BitBtn4);
+    ASSERT_EQ(W().Groups().size(), 3u);
     EXPECT_EQ(Dialogs.Errors, QStringList()) << "no message at the limit";
     Dialogs.Answers.push_back(true);
-    Click(Form->BitBtn6);
+    Click(W().BitBtn6);
     EXPECT_EQ(Dialogs.Questions, QStringList{QStringLiteral("Delete LAST group ?")});
-    ASSERT_EQ(Form->Groups.size(), 2u);
-    EXPECT_EQ(Form->ActiveGroup, -1);
-    EXPECT_EQ(CaptionColor(Form->Groups[0]), Black);
-    EXPECT_EQ(CaptionColor(Form->Groups[1]), Black);
-    Click(Form->BitBtn4);
-    ASSERT_EQ(Form->Groups.size(), 3u);
-    EXPECT_EQ(Form->Groups[2].Caption->text(), QStringLiteral("#3 :"));
-    EXPECT_EQ(Form->Groups[2].Names->property("tag").toInt(), 2);
-    Click(Form->BitBtn4);
-    EXPECT_EQ(Form->Groups.size(), 3u);
+    ASSERT_EQ(W().Groups().size(), 2u);
+    EXPECT_EQ(Form->Panel().ActiveGroup(), -1);
+    EXPECT_EQ(CaptionColor(W().Groups()[0]), Black);
+    EXPECT_EQ(CaptionColor(W().Groups()[1]), Black);
+    Click(W().BitBtn4);
+    ASSERT_EQ(W().Groups().size(), 3u);
+    EXPECT_EQ(W().Groups()[2].Caption->text(), QStringLiteral("#3 :"));
+    EXPECT_EQ(W().Groups()[2].Names->property("tag").toInt(), 2);
+    Click(W().BitBtn4);
+    EXPECT_EQ(W().Groups().size(), 3u);
 }
 
 TEST_F(GroupPanel, MinusReportsAnEmptyPanelAndKeepsGroupsWhenAnsweredNo)
 {
     OpenPanel();
-    Click(Form->BitBtn6);
+    Click(W().BitBtn6);
     EXPECT_EQ(Dialogs.Errors, QStringList{QStringLiteral("Nothing to delete.")});
     EXPECT_EQ(Dialogs.Questions, QStringList()) << "nothing to ask about";
 
-    Click(Form->BitBtn4);
-    Click(Form->BitBtn4);
-    QTest::keyClicks(Form->Groups[1].Names, QStringLiteral("Bonn"));
+    Click(W().BitBtn4);
+    Click(W().BitBtn4);
+    QTest::keyClicks(W().Groups()[1].Names, QStringLiteral("Bonn"));
     Dialogs.Answers.push_back(false);
-    Click(Form->BitBtn6);
+    Click(W().BitBtn6);
     EXPECT_EQ(Dialogs.Questions, QStringList{QStringLiteral("Delete LAST group ?")});
     EXPECT_EQ(Texts(), (QStringList{QString(), QStringLiteral("Bonn")}));
-    EXPECT_EQ(Form->ActiveGroup, 1);
-    EXPECT_EQ(CaptionColor(Form->Groups[1]), Blue);
-    EXPECT_EQ(Form->Panel1->height(), 150 + 28);
+    EXPECT_EQ(Form->Panel().ActiveGroup(), 1);
+    EXPECT_EQ(CaptionColor(W().Groups()[1]), Blue);
+    EXPECT_EQ(W().Panel1->height(), 150 + 28);
 }
 
 TEST_F(GroupPanel, PanelGrowsWithTheGroupsAndTheBottomControlsMoveAlong)
 {
     OpenPanel();
-    const std::pair<QWidget *, int> bottom[] = {{Form->ComboBox2, 96}, {Form->BitBtn5, 96}, {Form->BitBtn4, 96},
-                                                {Form->BitBtn6, 96},   {Form->StaticText1, 120}, {Form->Label12, 137},
-                                                {Form->BitBtn3, 140}};
+    const std::pair<QWidget *, int> bottom[] = {{W().ComboBox2, 96}, {W().BitBtn5, 96}, {W().BitBtn4, 96},
+                                                {W().BitBtn6, 96},   {W().StaticText1, 120}, {W().Label12, 137},
+                                                {W().BitBtn3, 140}};
     auto expectHeight = [&](int Groups) {
         SCOPED_TRACE(Groups);
         const int height = 150 + 14 * Groups;
-        EXPECT_EQ(Form->Panel1->height(), height);
+        EXPECT_EQ(W().Panel1->height(), height);
         for (const auto &[control, top] : bottom)
             EXPECT_EQ(control->y(), top + height - 173) << control->objectName().toStdString();
     };
     expectHeight(0);
     for (int n = 1; n <= 3; ++n) {
-        Click(Form->BitBtn4);
+        Click(W().BitBtn4);
         expectHeight(n);
-        const TGroupRow &row = Form->Groups.back();
+        const TGroupRow &row = W().Groups().back();
         EXPECT_EQ(row.Caption->geometry().topLeft(), QPoint(5, 50 + 14 * n));
         EXPECT_EQ(row.Names->geometry(), QRect(35, 50 + 14 * n, 165, 14));
         EXPECT_EQ(row.Caption->text(), QStringLiteral("#%1 :").arg(n));
     }
     Dialogs.Answers = {true, true};
-    Click(Form->BitBtn6);
+    Click(W().BitBtn6);
     expectHeight(2);
-    Click(Form->BitBtn6);
+    Click(W().BitBtn6);
     expectHeight(1);
 }
 
 TEST_F(GroupPanel, InsAppendsTheListsTextToTheActiveGroup)
 {
     OpenPanel();
-    Click(Form->BitBtn4);
-    QLineEdit *names = Form->Groups[0].Names;
+    Click(W().BitBtn4);
+    QLineEdit *names = W().Groups()[0].Names;
     struct Row {
         const char *Before, *Typed, *After;
     };
@@ -220,64 +204,60 @@ TEST_F(GroupPanel, InsAppendsTheListsTextToTheActiveGroup)
     for (const Row &row : rows) {
         SCOPED_TRACE(row.Before);
         names->setText(QString::fromLatin1(row.Before));
-        Form->ComboBox2->lineEdit()->clear();
-        QTest::keyClicks(Form->ComboBox2->lineEdit(), QString::fromLatin1(row.Typed));
-        ASSERT_EQ(Form->ComboBox2->currentText(), QString::fromLatin1(row.Typed));
-        Click(Form->BitBtn5);
+        W().ComboBox2->lineEdit()->clear();
+        QTest::keyClicks(W().ComboBox2->lineEdit(), QString::fromLatin1(row.Typed));
+        ASSERT_EQ(W().ComboBox2->currentText(), QString::fromLatin1(row.Typed));
+        Click(W().BitBtn5);
         EXPECT_EQ(names->text(), QString::fromLatin1(row.After));
-        EXPECT_EQ(Form->ComboBox2->currentText(), QString()) << "the list's text is emptied";
+        EXPECT_EQ(W().ComboBox2->currentText(), QString()) << "the list's text is emptied";
     }
     // A double click in the list's text inserts the same way.
     names->setText(QStringLiteral("Zulu"));
-    QTest::keyClicks(Form->ComboBox2->lineEdit(), QStringLiteral("Bonn"));
-    QTest::mouseDClick(Form->ComboBox2->lineEdit(), Qt::LeftButton);
+    QTest::keyClicks(W().ComboBox2->lineEdit(), QStringLiteral("Bonn"));
+    QTest::mouseDClick(W().ComboBox2->lineEdit(), Qt::LeftButton);
     EXPECT_EQ(names->text(), QStringLiteral("Zulu,Bonn"));
-    EXPECT_EQ(Form->ComboBox2->currentText(), QString());
+    EXPECT_EQ(W().ComboBox2->currentText(), QString());
 
     // With no active group nothing is inserted anywhere.
-    Click(Form->BitBtn4);
+    Click(W().BitBtn4);
     Dialogs.Answers.push_back(true);
-    Click(Form->BitBtn6);
-    ASSERT_EQ(Form->ActiveGroup, -1);
-    QTest::keyClicks(Form->ComboBox2->lineEdit(), QStringLiteral("Bonn"));
-    Click(Form->BitBtn5);
+    Click(W().BitBtn6);
+    ASSERT_EQ(Form->Panel().ActiveGroup(), -1);
+    QTest::keyClicks(W().ComboBox2->lineEdit(), QStringLiteral("Bonn"));
+    Click(W().BitBtn5);
     EXPECT_EQ(Texts(), QStringList{QStringLiteral("Zulu,Bonn")});
 }
 
 TEST_F(GroupPanel, MapClickInEntryModeAppendsTheNearestPlanet)
 {
     OpenPanel();
-    Click(Form->BitBtn4);
-    const TMapView view = Form->Map.View();
-    const auto &stars = Form->Map.StarPoints;
-    auto nearestName = [&](QPoint Pixel) {
-        return NameById(stars[NearestStar(stars, MapToUniverse(view, Pixel.x(), Pixel.y()))].NameId);
-    };
-    const QPoint first = UniverseToMap(view, stars[20]);
-    const QPoint second = UniverseToMap(view, stars[100]);
+    Click(W().BitBtn4);
+    // Two planets of the file, each the only one at its own pixel: the
+    // names come from the file, not from the map's answer.
+    const TStarsXY universe = TStarsXY::FromImage(ReadBytes(XY));
+    const QString both = NameById(universe.GetStar(20).NameId) + u',' + NameById(universe.GetStar(100).NameId);
+    const QPoint first = UniverseToMap(Form->Map().View(), universe.GetStar(20));
+    const QPoint second = UniverseToMap(Form->Map().View(), universe.GetStar(100));
     for (QPoint pixel : {first, second}) {
-        MovePointer(pixel);
-        QTest::mouseClick(Form->PaintBox1, Qt::LeftButton, Qt::NoModifier, pixel);
+        MovePointer(*Form, pixel);
+        QTest::mouseClick(W().PaintBox1, Qt::LeftButton, Qt::NoModifier, pixel);
     }
-    EXPECT_EQ(Texts(), QStringList{nearestName(first) + QStringLiteral(",") + nearestName(second)});
-    EXPECT_EQ(nearestName(first), NameById(stars[20].NameId));
-    EXPECT_TRUE(Form->PickDone);
+    EXPECT_EQ(Texts(), QStringList{both});
 
-    // A click while no group is active only sets PickDone.
+    // A click while no group is active adds nothing.
     Dialogs.Answers.push_back(true);
-    Click(Form->BitBtn4);
-    Click(Form->BitBtn6);
-    ASSERT_EQ(Form->ActiveGroup, -1);
-    Form->PickDone = false;
-    QTest::mouseClick(Form->PaintBox1, Qt::LeftButton, Qt::NoModifier, second);
-    EXPECT_EQ(Texts(), QStringList{nearestName(first) + QStringLiteral(",") + nearestName(second)});
-    EXPECT_TRUE(Form->PickDone);
+    Click(W().BitBtn4);
+    Click(W().BitBtn6);
+    ASSERT_EQ(Form->Panel().ActiveGroup(), -1);
+    QTest::mouseClick(W().PaintBox1, Qt::LeftButton, Qt::NoModifier, second);
+    EXPECT_EQ(Texts(), QStringList{both});
 
     // Once the panel is closed map clicks add nothing either.
-    Click(Form->SpeedButton4);
-    QTest::mouseClick(Form->Groups[0].Names, Qt::LeftButton);
-    ASSERT_EQ(Form->ActiveGroup, 0);
-    QTest::mouseClick(Form->PaintBox1, Qt::LeftButton, Qt::NoModifier, second);
+    Click(W().SpeedButton4);
+    ASSERT_TRUE(WaitForSlide(*Form));
+    QTest::mouseClick(W().Groups()[0].Names, Qt::LeftButton);
+    ASSERT_EQ(Form->Panel().ActiveGroup(), 0);
+    QTest::mouseClick(W().PaintBox1, Qt::LeftButton, Qt::NoModifier, second);
     EXPECT_EQ(Texts().size(), 1);
     EXPECT_EQ(Texts()[0].count(u','), 1);
 }
@@ -286,26 +266,26 @@ TEST_F(GroupPanel, FocusingAGroupsLineMakesItTheActiveGroup)
 {
     OpenPanel();
     for (int i = 0; i < 3; ++i)
-        Click(Form->BitBtn4);
-    ASSERT_EQ(Form->Groups.size(), 3u);
+        Click(W().BitBtn4);
+    ASSERT_EQ(W().Groups().size(), 3u);
     auto colors = [this] {
         std::vector<QColor> c;
-        for (const TGroupRow &row : Form->Groups)
+        for (const TGroupRow &row : W().Groups())
             c.push_back(CaptionColor(row));
         return c;
     };
     // The newest group is active at once.
-    EXPECT_EQ(Form->ActiveGroup, 2);
+    EXPECT_EQ(Form->Panel().ActiveGroup(), 2);
     EXPECT_EQ(colors(), (std::vector<QColor>{Black, Black, Blue}));
-    QTest::mouseClick(Form->Groups[0].Names, Qt::LeftButton);
-    EXPECT_EQ(Form->ActiveGroup, 0);
+    QTest::mouseClick(W().Groups()[0].Names, Qt::LeftButton);
+    EXPECT_EQ(Form->Panel().ActiveGroup(), 0);
     EXPECT_EQ(colors(), (std::vector<QColor>{Blue, Black, Black}));
-    Form->Groups[1].Names->setFocus(Qt::TabFocusReason);
-    EXPECT_EQ(Form->ActiveGroup, 1);
+    W().Groups()[1].Names->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(Form->Panel().ActiveGroup(), 1);
     EXPECT_EQ(colors(), (std::vector<QColor>{Black, Blue, Black}));
     // "Ins" goes to the group that has the focus.
-    QTest::keyClicks(Form->ComboBox2->lineEdit(), QStringLiteral("Bonn"));
-    Click(Form->BitBtn5);
+    QTest::keyClicks(W().ComboBox2->lineEdit(), QStringLiteral("Bonn"));
+    Click(W().BitBtn5);
     EXPECT_EQ(Texts(), (QStringList{QString(), QStringLiteral("Bonn"), QString()}));
 }
 
@@ -313,17 +293,17 @@ TEST_F(GroupPanel, NameListHoldsEveryPlanetSortedAndTheStarCount)
 {
     Open(QStringLiteral("large-640planets-2players.xy"));
     OpenPanel();
-    EXPECT_EQ(Form->StaticText1->text(), QStringLiteral("Stars count :640"));
-    QStringList expected;
-    for (const TStarRec &star : Form->Map.StarPoints)
+    EXPECT_EQ(W().StaticText1->text(), QStringLiteral("Stars count :640"));
+    QStringList expected; // the file's names, read apart from the window
+    for (const TStarRec &star : FileStars(ReadBytes(XY)))
         expected << NameById(star.NameId);
     std::sort(expected.begin(), expected.end(),
               [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     QStringList listed;
-    for (int i = 0; i < Form->ComboBox2->count(); ++i)
-        listed << Form->ComboBox2->itemText(i);
+    for (int i = 0; i < W().ComboBox2->count(); ++i)
+        listed << W().ComboBox2->itemText(i);
     EXPECT_EQ(listed, expected);
-    EXPECT_EQ(Form->ComboBox2->currentText(), QString());
+    EXPECT_EQ(W().ComboBox2->currentText(), QString());
 }
 
 } // namespace

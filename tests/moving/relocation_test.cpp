@@ -1,33 +1,23 @@
 // The relocation behind "Next", end to end: the window is driven through its
-// buttons, its line edits and the map, and the pointer moves and clicks that
-// pick the positions are delivered from inside the relocation's wait, the way
-// a user's would be.
+// buttons, its line edits and the map. Each name's wait for a pick is a
+// state of the window; the test looks at it and answers as a user would, by
+// pointer moves and clicks, keys, another program's write or closing.
 #include "fakedialogs.h"
 #include "mapgeometry.h"
-#include "paintbox.h"
 #include "planetnames.h"
-#include "stars.h"
 #include "starsxy.h"
 #include "testsupport.h"
+#include "windowsupport.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QElapsedTimer>
-#include <QFrame>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-#include <QToolButton>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
-#include <utility>
 
 namespace {
 
@@ -54,9 +44,9 @@ QStringList DisabledControls(const TForm1 &Form)
 }
 
 // Whether any map pixel has the band's colour.
-bool BandDrawn(const TForm1 &Form)
+bool BandDrawn(TForm1 &Form)
 {
-    const QImage &image = Form.Map.Image;
+    const QImage &image = Form.Map().Image;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             if (image.pixel(x, y) == MapBand)
@@ -69,7 +59,6 @@ QStringList Sorted(QStringList List)
     List.sort();
     return List;
 }
-
 
 // The byte offsets at which two images of one length differ.
 std::vector<int> DifferingBytes(const QByteArray &A, const QByteArray &B)
@@ -90,15 +79,43 @@ testing::AssertionResult SameBytes(const QByteArray &A, const QByteArray &B)
                                        << (differ.empty() ? -1 : differ.front());
 }
 
+// The map's view of a universe file, from the file's words alone: x from
+// 1000 to one past the last planet, y between the smallest and the largest.
+struct TView {
+    int64_t Top = 0, Width = 0, Height = 0;
+};
+
+TView ViewOf(const QByteArray &File)
+{
+    const std::vector<TStarRec> stars = FileStars(File);
+    const auto [low, high] = std::minmax_element(stars.begin(), stars.end(),
+                                                 [](const TStarRec &a, const TStarRec &b) { return a.Y < b.Y; });
+    return {low->Y, stars.back().X + 1 - 1000, high->Y - low->Y};
+}
+
+// Where a click at map pixel P puts a planet before the band holds its x:
+// one light year past the view's corner plus P's share of the extent over
+// the map's 273 x 228 pixels, in whole numbers.
+QPoint Under(const TView &V, QPoint P)
+{
+    return QPoint(int(1001 + P.x() * V.Width / MapWidth), int(V.Top + 1 + P.y() * V.Height / MapHeight));
+}
+
+// The map pixel of a planet (its y as the model has it).
+QPoint PixelAt(const TView &V, const TStarRec &Star)
+{
+    return QPoint(int((Star.X - 1000) * MapWidth / V.Width), int((Star.Y - V.Top) * MapHeight / V.Height));
+}
+
 // How a wait for a pick is answered.
 enum class TAct {
     Pick,          // pointer to a column whose x lies inside the band, then a click
     PickLeft,      // pointer to the map's first column, left of the band, then a click
     PickRight,     // pointer to the map's last column, right of the band, then a click
     CloseButton,   // the panel's close button
-    CloseAndNext,  // the close button, then "Next" at once, before the run has ended
+    CloseAndNext,  // the close button, then "Next" at once, while the panel slides out
     CloseWindow,   // the main window is closed
-    ClickAndClose, // a click on the map and the close button before the wait looks again
+    CloseAndClick, // the close button, then at once a pointer move and a click inside the band
     ClickOnly,     // a click on the map with no pointer move since the band was set
     Keys,          // the keys of Step.Keys, sent to the focused widget
 };
@@ -137,153 +154,6 @@ struct TSeen {
     std::optional<QPoint> Landing; // the landing crosshair as the wait began
 };
 
-// Answers the relocation's waits for a pick, one step per wait, from a timer
-// that only runs inside the wait's message handling.
-class TPickDriver {
-public:
-    TPickDriver(TForm1 &Form, std::vector<TStep> Steps) : FForm(Form), FSteps(std::move(Steps))
-    {
-        QObject::connect(&FTimer, &QTimer::timeout, [this] { Tick(); });
-        FTimer.start(5);
-        FClock.start();
-    }
-
-    std::vector<TSeen> Seen;
-
-private:
-    bool Waiting() const
-    {
-        return FForm.Map.BandMinX != -1 && !FForm.PickDone && !FForm.PanelBusy && !FForm.StopRequested &&
-               !FForm.Label12->text().isEmpty();
-    }
-
-    void Tick()
-    {
-        if (FClock.elapsed() > 30000 && !FForm.StopRequested) {
-            ADD_FAILURE() << "the relocation did not end";
-            FForm.StopRequested = true;
-            return;
-        }
-        if (!Waiting())
-            return;
-        const QColor prompt = FForm.Label12->palette().color(QPalette::WindowText);
-        if (FPrompts.empty() || FPrompts.back() != prompt) {
-            FPrompts.push_back(prompt);
-            FPromptTimes.push_back(FClock.elapsed());
-        }
-        if (FNext < FSteps.size() && int(FPrompts.size()) <= FSteps[FNext].Pulses)
-            return;
-        if (FNext >= FSteps.size()) {
-            ADD_FAILURE() << "an unexpected wait: " << FForm.Label12->text().toStdString();
-            QTest::mouseClick(FForm.SpeedButton4, Qt::LeftButton);
-            return;
-        }
-        Answer(FSteps[FNext++]);
-    }
-
-    void MovePointer(QPoint Pixel)
-    {
-        // Offscreen, QTest::mouseMove without a button goes through the
-        // platform cursor; the event itself reaches the map for sure.
-        QMouseEvent move(QEvent::MouseMove, Pixel, FForm.PaintBox1->mapToGlobal(QPointF(Pixel)), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(FForm.PaintBox1, &move);
-    }
-
-    // A column whose whole universe x lies inside the band and matches no
-    // star's x, so the planet visibly moves.
-    int InsideColumn(const TMapView &View, int32_t Min, int32_t Max) const
-    {
-        int fallback = -1;
-        for (int c = 0; c < MapWidth; ++c) {
-            const int32_t x = MapToUniverse(View, c, 0).x();
-            if (x < Min || x > Max)
-                continue;
-            const bool taken = std::any_of(FForm.Map.StarPoints.begin(), FForm.Map.StarPoints.end(),
-                                           [x](const TStarRec &s) { return s.X == uint32_t(x); });
-            if (!taken)
-                return c;
-            fallback = c;
-        }
-        EXPECT_NE(fallback, -1) << "no map column inside the band " << Min << ".." << Max;
-        return std::max(fallback, 0);
-    }
-
-    void Answer(const TStep &Step)
-    {
-        TSeen seen;
-        seen.Prompt = FForm.Label12->text();
-        seen.BandMin = FForm.Map.BandMinX;
-        seen.BandMax = FForm.Map.BandMaxX;
-        seen.File = ReadBytes(FForm.StaticXY->text());
-        seen.Disabled = DisabledControls(FForm);
-        seen.ActiveGroup = FForm.ActiveGroup;
-        seen.BandDrawn = BandDrawn(FForm);
-        seen.Prompts = std::exchange(FPrompts, {});
-        seen.PromptTimes = std::exchange(FPromptTimes, {});
-        for (const TGroupRow &row : FForm.Groups)
-            seen.Captions.push_back(row.Caption->palette().color(QPalette::WindowText));
-        seen.MapHasFocus = QApplication::focusWidget() == FForm.PaintBox1;
-        seen.Landing = FForm.PaintBox1->Landing();
-
-        if (!Step.Replace.isEmpty())
-            WriteBytes(FForm.StaticXY->text(), Step.Replace);
-        const TMapView view = FForm.Map.View();
-        switch (Step.Act) {
-        case TAct::Pick:
-        case TAct::PickLeft:
-        case TAct::PickRight: {
-            const int column = Step.Act == TAct::PickLeft    ? 0
-                               : Step.Act == TAct::PickRight ? MapWidth - 1
-                                                             : InsideColumn(view, seen.BandMin, seen.BandMax);
-            seen.Pixel = Step.At.x() >= 0 ? Step.At : QPoint(column, Step.Row);
-            const QPoint under = MapToUniverse(view, column, Step.Row);
-            seen.Expected = QPoint(std::clamp(under.x(), seen.BandMin, seen.BandMax), under.y());
-            MovePointer(seen.Pixel);
-            seen.Status = FForm.StaticText2->text();
-            seen.Cursor = FForm.PaintBox1->cursor().shape();
-            QTest::mouseClick(FForm.PaintBox1, Qt::LeftButton, Qt::NoModifier, seen.Pixel);
-            break;
-        }
-        case TAct::CloseButton:
-            QTest::mouseClick(FForm.SpeedButton4, Qt::LeftButton);
-            break;
-        case TAct::CloseAndNext:
-            QTest::mouseClick(FForm.SpeedButton4, Qt::LeftButton);
-            ASSERT_TRUE(FForm.BitBtn3->isVisible() && FForm.BitBtn3->isEnabled());
-            QTest::mouseClick(FForm.BitBtn3, Qt::LeftButton); // must not start a second run
-            break;
-        case TAct::CloseWindow:
-            FForm.close();
-            break;
-        case TAct::ClickAndClose:
-            MovePointer(QPoint(InsideColumn(view, seen.BandMin, seen.BandMax), Step.Row));
-            QTest::mouseClick(FForm.PaintBox1, Qt::LeftButton, Qt::NoModifier, QPoint(5, Step.Row));
-            QTest::mouseClick(FForm.SpeedButton4, Qt::LeftButton);
-            break;
-        case TAct::ClickOnly:
-            QTest::mouseClick(FForm.PaintBox1, Qt::LeftButton, Qt::NoModifier, QPoint(5, Step.Row));
-            break;
-        case TAct::Keys:
-            for (const TKey &key : Step.Keys)
-                for (int i = 0; i < key.Times; ++i)
-                    QTest::keyClick(QApplication::focusWidget(), key.Key, key.Modifiers);
-            seen.Expected = FForm.Map.PickPos;
-            seen.Status = FForm.StaticText2->text();
-            break;
-        }
-        Seen.push_back(seen);
-    }
-
-    TForm1 &FForm;
-    std::vector<TStep> FSteps;
-    size_t FNext = 0;
-    std::vector<QColor> FPrompts;
-    std::vector<qint64> FPromptTimes;
-    QTimer FTimer;
-    QElapsedTimer FClock;
-};
-
 class Relocation : public testing::Test {
 protected:
     TFakeDialogs Dialogs;
@@ -293,6 +163,8 @@ protected:
     QByteArray Original;
     std::vector<TStarRec> Stars; // of the original file, model orientation
     std::vector<TStarRec> Words; // of the original file, as stored
+
+    TUi W() const { return Ui(*Form); }
 
     void SetUp() override
     {
@@ -306,12 +178,18 @@ protected:
         for (int i = 0; i < universe.StarCount; ++i)
             Stars.push_back(universe.GetStar(i));
         Words = FileStars(Original);
-        Form->FreeSp->setChecked(true); // its threshold is enabled only with it
+        W().FreeSp->setChecked(true); // its threshold is enabled only with it
         Dialogs.OpenPaths.push_back(XY);
-        QTest::mouseClick(Form->SpeedButton3, Qt::LeftButton);
-        ASSERT_EQ(Form->Map.StarPoints, Stars);
-        QTest::mouseClick(Form->BitBtn1, Qt::LeftButton);
-        ASSERT_EQ(Form->Panel1->x(), -4);
+        QTest::mouseClick(W().SpeedButton3, Qt::LeftButton);
+        ASSERT_EQ(Form->Map().StarPoints, Stars);
+        OpenPanel();
+    }
+
+    void OpenPanel()
+    {
+        QTest::mouseClick(W().BitBtn1, Qt::LeftButton);
+        ASSERT_TRUE(WaitForSlide(*Form));
+        ASSERT_EQ(W().Panel1->x(), -4);
     }
 
     QString Name(size_t Index) const { return NameById(Stars[Index].NameId); }
@@ -339,20 +217,137 @@ protected:
 
     void AddGroup(const QString &Text)
     {
-        const size_t before = Form->Groups.size();
-        QTest::mouseClick(Form->BitBtn4, Qt::LeftButton);
-        ASSERT_EQ(Form->Groups.size(), before + 1);
-        QTest::keyClicks(Form->Groups.back().Names, Text);
-        ASSERT_EQ(Form->Groups.back().Names->text(), Text);
+        const size_t before = W().Groups().size();
+        QTest::mouseClick(W().BitBtn4, Qt::LeftButton);
+        ASSERT_EQ(W().Groups().size(), before + 1);
+        QTest::keyClicks(W().Groups().back().Names, Text);
+        ASSERT_EQ(W().Groups().back().Names->text(), Text);
     }
 
-    std::vector<TSeen> Next(std::vector<TStep> Steps)
+    // A name waits for its pick.
+    bool Waiting() const { return Form->Panel().Picking() && !W().Label12->text().isEmpty(); }
+
+    // A column whose whole universe x lies inside the band and matches no
+    // star's x, so the planet visibly moves.
+    static int InsideColumn(const QByteArray &File, int32_t Min, int32_t Max)
     {
-        const size_t count = Steps.size();
-        TPickDriver driver(*Form, std::move(Steps));
-        QTest::mouseClick(Form->BitBtn3, Qt::LeftButton);
-        EXPECT_EQ(driver.Seen.size(), count) << "waits answered";
-        return driver.Seen;
+        const std::vector<TStarRec> stars = FileStars(File);
+        int fallback = -1;
+        for (int c = 0; c < MapWidth; ++c) {
+            const int32_t x = Under(ViewOf(File), {c, 0}).x();
+            if (x < Min || x > Max)
+                continue;
+            if (std::none_of(stars.begin(), stars.end(), [x](const TStarRec &s) { return s.X == uint32_t(x); }))
+                return c;
+            fallback = c;
+        }
+        EXPECT_NE(fallback, -1) << "no map column inside the band " << Min << ".." << Max;
+        return std::max(fallback, 0);
+    }
+
+    // Looks at the waiting name and answers it by Step.
+    void Answer(const TStep &Step, TSeen &Seen)
+    {
+        const TUi ui = W();
+        Seen.Prompt = ui.Label12->text();
+        Seen.BandMin = ui.Map().BandMinX;
+        Seen.BandMax = ui.Map().BandMaxX;
+        Seen.File = ReadBytes(XY);
+        Seen.Disabled = DisabledControls(*Form);
+        Seen.ActiveGroup = ui.Panel().ActiveGroup();
+        Seen.BandDrawn = BandDrawn(*Form);
+        for (const TGroupRow &row : ui.Groups())
+            Seen.Captions.push_back(row.Caption->palette().color(QPalette::WindowText));
+        Seen.MapHasFocus = QApplication::focusWidget() == ui.PaintBox1;
+        Seen.Landing = ui.PaintBox1->Landing();
+
+        if (!Step.Replace.isEmpty())
+            WriteBytes(XY, Step.Replace);
+        auto click = [&](QPoint At) { QTest::mouseClick(ui.PaintBox1, Qt::LeftButton, Qt::NoModifier, At); };
+        switch (Step.Act) {
+        case TAct::Pick:
+        case TAct::PickLeft:
+        case TAct::PickRight: {
+            const int column = Step.Act == TAct::PickLeft    ? 0
+                               : Step.Act == TAct::PickRight ? MapWidth - 1
+                                                             : InsideColumn(Seen.File, Seen.BandMin, Seen.BandMax);
+            Seen.Pixel = Step.At.x() >= 0 ? Step.At : QPoint(column, Step.Row);
+            const QPoint under = Under(ViewOf(Seen.File), Seen.Pixel);
+            Seen.Expected = QPoint(std::clamp(under.x(), Seen.BandMin, Seen.BandMax), under.y());
+            MovePointer(*Form, Seen.Pixel);
+            Seen.Status = ui.Status();
+            Seen.Cursor = ui.PaintBox1->cursor().shape();
+            click(Seen.Pixel);
+            break;
+        }
+        case TAct::CloseButton:
+            QTest::mouseClick(ui.SpeedButton4, Qt::LeftButton);
+            break;
+        case TAct::CloseAndNext:
+            QTest::mouseClick(ui.SpeedButton4, Qt::LeftButton);
+            ASSERT_TRUE(ui.BitBtn3->isVisible() && ui.BitBtn3->isEnabled());
+            QTest::mouseClick(ui.BitBtn3, Qt::LeftButton); // must not start a second run
+            break;
+        case TAct::CloseWindow:
+            Form->close();
+            break;
+        case TAct::CloseAndClick: {
+            const QPoint inside(InsideColumn(Seen.File, Seen.BandMin, Seen.BandMax), Step.Row);
+            QTest::mouseClick(ui.SpeedButton4, Qt::LeftButton);
+            MovePointer(*Form, inside);
+            click(inside);
+            break;
+        }
+        case TAct::ClickOnly:
+            click(QPoint(5, Step.Row));
+            break;
+        case TAct::Keys:
+            for (const TKey &key : Step.Keys)
+                for (int i = 0; i < key.Times; ++i)
+                    QTest::keyClick(QApplication::focusWidget(), key.Key, key.Modifiers);
+            break;
+        }
+    }
+
+    // Start() begins the run; each wait is answered by the next step, after
+    // its prompt took Step.Pulses colour steps; then the run must be over.
+    std::vector<TSeen> Run(const std::vector<TStep> &Steps, const std::function<void()> &Start)
+    {
+        std::vector<TSeen> seen;
+        QElapsedTimer clock;
+        clock.start();
+        auto prompt = [this] { return W().Label12->palette().color(QPalette::WindowText); };
+        Start();
+        Settle();
+        for (const TStep &step : Steps) {
+            if (!Waiting())
+                break;
+            TSeen s;
+            s.Prompts = {prompt()};
+            s.PromptTimes = {clock.elapsed()};
+            while (int(s.Prompts.size()) <= step.Pulses && Waiting() && clock.elapsed() < 30000) {
+                QTest::qWait(5);
+                if (prompt() != s.Prompts.back()) {
+                    s.Prompts.push_back(prompt());
+                    s.PromptTimes.push_back(clock.elapsed());
+                }
+            }
+            Answer(step, s);
+            seen.push_back(s);
+            Settle();
+        }
+        if (Waiting()) {
+            ADD_FAILURE() << "an unexpected wait: " << W().Label12->text().toStdString();
+            QTest::mouseClick(W().SpeedButton4, Qt::LeftButton);
+        }
+        EXPECT_TRUE(WaitForSlide(*Form));
+        EXPECT_EQ(seen.size(), Steps.size()) << "waits answered";
+        return seen;
+    }
+
+    std::vector<TSeen> Next(const std::vector<TStep> &Steps)
+    {
+        return Run(Steps, [this] { QTest::mouseClick(W().BitBtn3, Qt::LeftButton); });
     }
 
     // Now holds the original planets except those in Moved, which stand at
@@ -389,25 +384,26 @@ protected:
     // window's controls enabled, the map and the status line never disabled.
     void ExpectFinished()
     {
-        EXPECT_LT(Form->Panel1->x(), -15);
-        EXPECT_EQ(Form->Map.BandMinX, -1);
-        EXPECT_EQ(Form->Map.BandMaxX, -1);
+        EXPECT_LT(W().Panel1->x(), -15);
+        EXPECT_EQ(Form->Map().BandMinX, -1);
+        EXPECT_EQ(Form->Map().BandMaxX, -1);
         // The free space threshold is enabled only with its check box.
         EXPECT_EQ(DisabledControls(*Form),
-                  Form->FreeSp->isChecked() ? QStringList() : QStringList{QStringLiteral("FreeSpaceRng")});
-        EXPECT_FALSE(Form->PanelBusy);
-        EXPECT_FALSE(Form->ChangeMode);
+                  W().FreeSp->isChecked() ? QStringList() : QStringList{QStringLiteral("FreeSpaceRng")});
+        EXPECT_FALSE(Form->Panel().Sliding());
+        EXPECT_FALSE(Form->Panel().Picking());
+        EXPECT_FALSE(Form->Panel().ChangeMode());
     }
 
     void ExpectEntryMode()
     {
-        EXPECT_EQ(Form->Label11->text(), QStringLiteral("Enter names of home worlds to move."));
-        EXPECT_TRUE(Form->ComboBox2->isEnabled());
-        EXPECT_TRUE(Form->BitBtn3->isEnabled());
-        EXPECT_FALSE(Form->BitBtn3->isHidden());
-        for (const TGroupRow &row : Form->Groups)
+        EXPECT_EQ(W().Label11->text(), QStringLiteral("Enter names of home worlds to move."));
+        EXPECT_TRUE(W().ComboBox2->isEnabled());
+        EXPECT_TRUE(W().BitBtn3->isEnabled());
+        EXPECT_FALSE(W().BitBtn3->isHidden());
+        for (const TGroupRow &row : W().Groups())
             EXPECT_FALSE(row.Names->isReadOnly());
-        EXPECT_EQ(Form->Label12->text(), QString());
+        EXPECT_EQ(W().Label12->text(), QString());
     }
 };
 
@@ -422,11 +418,11 @@ TEST_F(Relocation, MovesTheNamedPlanetsToThePickedPositionsAndNothingElse)
     ASSERT_LT(a + 2, b);
     // One name from the list through "Ins", one typed, and a trailing comma
     // that adds no third name.
-    QTest::mouseClick(Form->BitBtn4, Qt::LeftButton);
-    QTest::keyClicks(Form->ComboBox2, Name(a));
-    QTest::mouseClick(Form->BitBtn5, Qt::LeftButton);
-    QTest::keyClicks(Form->Groups[0].Names, QStringLiteral(", ") + Name(b) + QStringLiteral(","));
-    ASSERT_EQ(Form->Groups[0].Names->text(), Name(a) + QStringLiteral(", ") + Name(b) + QStringLiteral(","));
+    QTest::mouseClick(W().BitBtn4, Qt::LeftButton);
+    QTest::keyClicks(W().ComboBox2, Name(a));
+    QTest::mouseClick(W().BitBtn5, Qt::LeftButton);
+    QTest::keyClicks(W().Groups()[0].Names, QStringLiteral(", ") + Name(b) + QStringLiteral(","));
+    ASSERT_EQ(W().Groups()[0].Names->text(), Name(a) + QStringLiteral(", ") + Name(b) + QStringLiteral(","));
 
     const auto seen = Next({{TAct::Pick, 40}, {TAct::Pick, 190}});
     ASSERT_EQ(seen.size(), 2u);
@@ -456,8 +452,8 @@ TEST_F(Relocation, MovesTheNamedPlanetsToThePickedPositionsAndNothingElse)
     EXPECT_FALSE(BandDrawn(*Form));
     ExpectFinished();
     // After a normal end the closed panel keeps its pick-mode texts.
-    EXPECT_EQ(Form->Label11->text(), QStringLiteral("Select new coordinates in \"Map view\" screen."));
-    EXPECT_TRUE(Form->Groups[0].Names->isReadOnly());
+    EXPECT_EQ(W().Label11->text(), QStringLiteral("Select new coordinates in \"Map view\" screen."));
+    EXPECT_TRUE(W().Groups()[0].Names->isReadOnly());
 }
 
 TEST_F(Relocation, ClicksBesideTheBandPutThePlanetOnTheBandsEdges)
@@ -472,7 +468,6 @@ TEST_F(Relocation, ClicksBesideTheBandPutThePlanetOnTheBandsEdges)
     EXPECT_EQ(seen[0].Expected.x(), int32_t(Stars[a - 1].X));
     EXPECT_EQ(seen[1].Expected.x(), int32_t(Stars[b + 1].X));
     for (const TSeen &s : seen) {
-        EXPECT_EQ(s.Expected.y(), MapToUniverse(Form->Map.View(), 0, s.Pixel.y()).y());
         EXPECT_EQ(s.Cursor, Qt::ArrowCursor) << "outside the band";
         EXPECT_TRUE(s.Status.startsWith(QStringLiteral("Abs: [%1:").arg(s.Expected.x())));
     }
@@ -501,8 +496,8 @@ TEST_F(Relocation, PlanetNamedInTwoGroupsAndInOtherLetterCaseMovesTwice)
     ExpectImage(seen[1].File, {{a, seen[0].Expected}});
     ExpectImage(ReadBytes(XY), {{a, seen[1].Expected}});
     ExpectFinished();
-    EXPECT_EQ(Form->ActiveGroup, 1) << "the last group processed";
-    EXPECT_EQ(Form->Groups[1].Caption->palette().color(QPalette::WindowText), Blue);
+    EXPECT_EQ(Form->Panel().ActiveGroup(), 1) << "the last group processed";
+    EXPECT_EQ(W().Groups()[1].Caption->palette().color(QPalette::WindowText), Blue);
 }
 
 TEST_F(Relocation, SecondOfTwoNeighboursGetsABandFromTheFirstsNewX)
@@ -525,7 +520,7 @@ TEST_F(Relocation, PromptPulsesInBlueFromTheStartOfEachWait)
     // step it keeps the colour it had, the last one of the previous wait.
     const size_t a = Planet(30), b = Planet(a + 10);
     AddGroup(Name(a) + QStringLiteral(",") + Name(b));
-    const QColor before = Form->Label12->palette().color(QPalette::WindowText);
+    const QColor before = W().Label12->palette().color(QPalette::WindowText);
     const auto seen = Next({{TAct::Pick, 60, 4}, {TAct::Pick, 60, 2}});
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0].Prompts, (std::vector<QColor>{before, QColor(0, 0, 110), QColor(0, 0, 120), QColor(0, 0, 130),
@@ -553,32 +548,34 @@ TEST_F(Relocation, UnknownOrEmptyNamesAreRefusedBeforeAnythingChanges)
     const QString known = Name(Planet(30));
     struct Row {
         QStringList Groups;
-        const char *Error;
+        int Line;
+        QString Name; // as the message quotes it
     };
     const Row rows[] = {
-        {{known, foreign}, "Unknown star name in line #2."},
-        {{known, known + QStringLiteral(", Nowhere")}, "Unknown star name in line #2."},
-        {{QString()}, "Unknown star name in line #1."},
-        {{known + QStringLiteral(",,") + known}, "Unknown star name in line #1."},
-        {{known, known, QStringLiteral(" , ") + known}, "Unknown star name in line #3."},
+        {{known, foreign}, 2, foreign},
+        {{known, known + QStringLiteral(", Nowhere")}, 2, QStringLiteral("Nowhere")},
+        {{QString()}, 1, QString()},
+        {{known + QStringLiteral(",,") + known}, 1, QString()},
+        {{known, known, QStringLiteral(" , ") + known}, 3, QString()},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.Groups.join(QStringLiteral(" | ")).toStdString());
-        while (!Form->Groups.empty()) {
+        while (!W().Groups().empty()) {
             Dialogs.Answers.push_back(true);
-            QTest::mouseClick(Form->BitBtn6, Qt::LeftButton);
+            QTest::mouseClick(W().BitBtn6, Qt::LeftButton);
         }
         for (const QString &text : row.Groups)
             AddGroup(text);
         Dialogs.Errors.clear();
         const auto seen = Next({});
         EXPECT_TRUE(seen.empty());
-        EXPECT_EQ(Dialogs.Errors, QStringList{QString::fromLatin1(row.Error)});
+        EXPECT_EQ(Dialogs.Errors,
+                  QStringList{QStringLiteral("Unknown star name in line #%1: \"%2\"").arg(row.Line).arg(row.Name)});
         EXPECT_TRUE(SameBytes(ReadBytes(XY), Original));
-        EXPECT_TRUE(Form->ChangeMode);
-        EXPECT_EQ(Form->Panel1->x(), -4) << "the panel stays open";
+        EXPECT_TRUE(Form->Panel().ChangeMode());
+        EXPECT_EQ(W().Panel1->x(), -4) << "the panel stays open";
         EXPECT_EQ(DisabledControls(*Form), Sorted(SwitchedControls));
-        EXPECT_EQ(Form->Map.BandMinX, -1);
+        EXPECT_EQ(Form->Map().BandMinX, -1);
         ExpectEntryMode();
     }
 }
@@ -590,7 +587,7 @@ TEST_F(Relocation, FirstAndLastPlanetsMoveUpToTheUniversesEdge)
     // beyond the map's last column lands one light year past the old
     // largest x, beyond the bounds the file was read with.
     const size_t last = Stars.size() - 1;
-    ASSERT_EQ(Form->SizeSel->currentText(), QStringLiteral("Small"));
+    ASSERT_EQ(W().SizeSel->currentText(), QStringLiteral("Small"));
     AddGroup(Name(0) + QStringLiteral(", ") + Name(last));
     const auto seen = Next({{TAct::PickLeft, 100}, {TAct::PickRight, 120}});
     ASSERT_EQ(seen.size(), 2u);
@@ -631,7 +628,7 @@ TEST_F(Relocation, AFileReplacedMeanwhileMovesTheNamedPlanetOrNothing)
     ExpectFinished();
 
     // Replaced during the wait for the pick: nothing is written over it.
-    QTest::mouseClick(Form->BitBtn1, Qt::LeftButton);
+    OpenPanel();
     Dialogs.Errors.clear();
     seen = Next({{TAct::Pick, 100, 0, Original}});
     ASSERT_EQ(seen.size(), 1u);
@@ -660,50 +657,40 @@ TEST_F(Relocation, ClickWithoutAPointerMoveReusesThePreviousPickAndTheSaveFails)
 
 TEST_F(Relocation, StopDuringAWaitLeavesThePendingPlanetUnmoved)
 {
-    struct Row {
-        TAct Stop;
-        bool EntryModeAtOnce; // the close button restores entry mode itself
-    };
-    const Row rows[] = {{TAct::CloseButton, true},
-                        {TAct::CloseWindow, false},
-                        {TAct::ClickAndClose, true},
-                        {TAct::CloseAndNext, true}};
+    // Each way ends the run through the close button, which restores entry
+    // mode itself (closing the window too).
     const size_t a = Planet(30), b = Planet(a + 10);
-    for (const Row &row : rows) {
-        SCOPED_TRACE(int(row.Stop));
+    for (const TAct stop : {TAct::CloseButton, TAct::CloseWindow, TAct::CloseAndClick, TAct::CloseAndNext}) {
+        SCOPED_TRACE(int(stop));
         WriteBytes(XY, Original);
         if (!Form->isVisible()) {
             Form->show();
             ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
         }
         Dialogs.OpenPaths.push_back(XY);
-        QTest::mouseClick(Form->SpeedButton3, Qt::LeftButton);
-        QTest::mouseClick(Form->BitBtn1, Qt::LeftButton);
-        ASSERT_EQ(Form->Panel1->x(), -4);
+        QTest::mouseClick(W().SpeedButton3, Qt::LeftButton);
+        OpenPanel();
         AddGroup(Name(a) + QStringLiteral(", ") + Name(b));
-        const auto seen = Next({{TAct::Pick, 60}, {row.Stop, 160}});
+        const auto seen = Next({{TAct::Pick, 60}, {stop, 160}});
         ASSERT_EQ(seen.size(), 2u);
         EXPECT_EQ(Dialogs.Errors, QStringList());
         EXPECT_EQ(seen[1].Prompt, Prompt(Name(b), 1)) << "stopped while waiting for the second planet";
         EXPECT_TRUE(SameBytes(ReadBytes(XY), seen[1].File)) << "nothing saved after the stop";
         ExpectImage(ReadBytes(XY), {{a, seen[0].Expected}});
         ExpectFinished();
-        EXPECT_EQ(Form->isVisible(), row.Stop != TAct::CloseWindow);
-        if (row.EntryModeAtOnce)
-            ExpectEntryMode();
-        else
-            EXPECT_EQ(Form->Label11->text(), QStringLiteral("Select new coordinates in \"Map view\" screen."));
+        EXPECT_EQ(Form->isVisible(), stop != TAct::CloseWindow);
+        ExpectEntryMode();
 
         // The next opening is in entry mode.
         if (!Form->isVisible()) {
             Form->show();
             ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
         }
-        QTest::mouseClick(Form->BitBtn1, Qt::LeftButton);
-        EXPECT_EQ(Form->Panel1->x(), -4);
-        EXPECT_TRUE(Form->ChangeMode);
+        OpenPanel();
+        EXPECT_TRUE(Form->Panel().ChangeMode());
         ExpectEntryMode();
-        QTest::mouseClick(Form->SpeedButton4, Qt::LeftButton);
+        QTest::mouseClick(W().SpeedButton4, Qt::LeftButton);
+        ASSERT_TRUE(WaitForSlide(*Form));
     }
 }
 
@@ -725,53 +712,50 @@ TEST_F(Relocation, KeyboardAloneMovesAPlanetAsAClickThere)
     };
     QApplication::setActiveWindow(Form.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
-    tabTo(Form->BitBtn4);
+    tabTo(W().BitBtn4);
     key(Qt::Key_Space);
-    ASSERT_EQ(Form->Groups.size(), 1u);
+    ASSERT_EQ(W().Groups().size(), 1u);
     QTest::keyClicks(QApplication::focusWidget(), Name(a) + QStringLiteral(",") + Name(b));
-    ASSERT_EQ(Form->Groups[0].Names->text(), Name(a) + QStringLiteral(",") + Name(b));
+    ASSERT_EQ(W().Groups()[0].Names->text(), Name(a) + QStringLiteral(",") + Name(b));
     key(Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), Form->ComboBox2) << "the group field comes before the name list";
+    EXPECT_EQ(QApplication::focusWidget(), W().ComboBox2) << "the group field comes before the name list";
 
     // The band's columns, and where the keys below must take the pointer.
     const std::vector<TKey> keys = {{Qt::Key_Left, Qt::ShiftModifier, 30}, {Qt::Key_Right, Qt::NoModifier, 2},
                                     {Qt::Key_Down, Qt::ShiftModifier, 1},  {Qt::Key_Up, Qt::NoModifier, 3},
                                     {Qt::Key_Return}};
-    std::vector<TSeen> seen;
-    {
-        TPickDriver driver(*Form, {{TAct::Keys, 0, 0, {}, keys}, {TAct::Keys, 0, 0, {}, {{Qt::Key_Escape}}}});
-        tabTo(Form->BitBtn3);
+    const auto seen = Run({{TAct::Keys, 0, 0, {}, keys}, {TAct::Keys, 0, 0, {}, {{Qt::Key_Escape}}}}, [&] {
+        tabTo(W().BitBtn3);
         key(Qt::Key_Space);
-        seen = driver.Seen;
-    }
+    });
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(Dialogs.Errors, QStringList());
     const QByteArray byKeys = ReadBytes(XY);
     ExpectFinished();
 
-    const TMapView view = Form->Map.View();
+    const TView view = ViewOf(Original);
     int first = -1;
     for (int c = MapWidth - 1; c >= 0; --c)
-        if (const int32_t x = MapToUniverse(view, c, 0).x(); seen[0].BandMin <= x && x <= seen[0].BandMax)
+        if (const int32_t x = Under(view, {c, 0}).x(); seen[0].BandMin <= x && x <= seen[0].BandMax)
             first = c;
     ASSERT_GE(first, 0);
-    const QPoint start = UniverseToMap(view, Stars[a]);
+    const QPoint start = PixelAt(view, Stars[a]);
     const QPoint pixel(first + 2, start.y() + 10 - 3);
+    const QPoint under = Under(view, pixel);
     for (const TSeen &wait : seen) {
         EXPECT_TRUE(wait.MapHasFocus);
         ASSERT_TRUE(wait.Landing.has_value());
     }
     EXPECT_EQ(*seen[0].Landing, start) << "the landing point starts on the planet";
-    EXPECT_EQ(seen[0].Expected, MapToUniverse(view, pixel.x(), pixel.y()));
-    ExpectImage(byKeys, {{a, seen[0].Expected}});
+    ExpectImage(byKeys, {{a, QPoint(std::clamp(under.x(), seen[0].BandMin, seen[0].BandMax), under.y())}});
     EXPECT_NE(byKeys, Original);
     EXPECT_TRUE(SameBytes(seen[1].File, byKeys)) << "Escape wrote nothing";
 
     // The same pick by the mouse.
     WriteBytes(XY, Original);
     Dialogs.OpenPaths.push_back(XY);
-    QTest::mouseClick(Form->SpeedButton3, Qt::LeftButton);
-    QTest::mouseClick(Form->BitBtn1, Qt::LeftButton);
+    QTest::mouseClick(W().SpeedButton3, Qt::LeftButton);
+    OpenPanel();
     AddGroup(Name(a));
     TStep click{TAct::Pick};
     click.At = pixel;
@@ -786,7 +770,7 @@ TEST_F(Relocation, NextWithoutGroupsClosesThePanelAtOnce)
     EXPECT_EQ(Dialogs.Errors, QStringList());
     EXPECT_TRUE(SameBytes(ReadBytes(XY), Original));
     ExpectFinished();
-    EXPECT_EQ(Form->Label11->text(), QStringLiteral("Select new coordinates in \"Map view\" screen."));
+    EXPECT_EQ(W().Label11->text(), QStringLiteral("Select new coordinates in \"Map view\" screen."));
 }
 
 } // namespace

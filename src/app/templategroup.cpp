@@ -1,0 +1,257 @@
+#include "templategroup.h"
+
+#include "comments.h"
+#include "controls.h"
+#include "messages.h"
+#include "placement.h"
+#include "templatesettings.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+
+namespace {
+
+const QString GenerateCaption = QStringLiteral("Generate !");
+const QString StopCaption = QStringLiteral("Stop !");
+
+} // namespace
+
+TTemplateGroup::TTemplateGroup(QWidget *Form, const TGuard &Guard, TUniverseSession &Session, QStringList Folders)
+    : QObject(Form), FGuard(Guard), FSession(Session), FFolders(std::move(Folders))
+{
+    BuildControls(Form);
+    auto on = [this](auto *sender, auto signal, void (TTemplateGroup::*handler)()) {
+        connect(sender, signal, this, [this, handler] { FGuard([this, handler] { (this->*handler)(); }); });
+    };
+    on(SpeedButton1, &QToolButton::clicked, &TTemplateGroup::SpeedButton1Click);
+    on(SpeedButton2, &QToolButton::clicked, &TTemplateGroup::SpeedButton2Click);
+    on(ComboBox1, &QComboBox::activated, &TTemplateGroup::LoadTemplate);
+    on(BitBtn2, &QPushButton::clicked, &TTemplateGroup::BitBtn2Click);
+    connect(BitBtn2, &QPushButton::pressed, this, [this] { FCaptionAtPress = BitBtn2->text(); });
+    connect(Conf, &QToolButton::clicked, this, [this] { ShowSideWindow(FComments); });
+}
+
+TTemplateGroup::~TTemplateGroup() = default;
+
+void TTemplateGroup::BuildControls(QWidget *Form)
+{
+    GroupBox1 = Make<QGroupBox>(Form, "GroupBox1", 4, 0, 193, 177);
+    GroupBox1->setTitle(QStringLiteral("Template selection"));
+    Image1 = Make<QLabel>(GroupBox1, "Image1", 40, 24, 113, 113);
+    Image1->setScaledContents(true);
+    Image1->setFrameShape(QFrame::Box);
+    Image1->setFrameShadow(QFrame::Sunken);
+    SpeedButton1 = Flat(GroupBox1, "SpeedButton1", 16, 24, 25, 113);
+    SpeedButton1->setArrowType(Qt::LeftArrow);
+    SpeedButton1->setToolTip(QStringLiteral("Previous template"));
+    SpeedButton2 = Flat(GroupBox1, "SpeedButton2", 152, 24, 25, 113);
+    SpeedButton2->setArrowType(Qt::RightArrow);
+    SpeedButton2->setToolTip(QStringLiteral("Next template"));
+    QLabel *fileLabel = Caption(GroupBox1, "Label1", QStringLiteral("File :"), 24, 148);
+    ComboBox1 = Make<QComboBox>(GroupBox1, "ComboBox1", 60, 144, 113, 21);
+    FitBefore(fileLabel, ComboBox1);
+
+    QLabel *label3 = Caption(Form, "Label3", QStringLiteral("Sensitivity :"), 12, 196);
+    Chv = Spin(Form, "Chv", 108, 192, 93, 1, 2000, 25);
+    FreeSp = Make<QCheckBox>(Form, "FreeSp", 16, 220, 109, 17);
+    FreeSp->setText(QStringLiteral("Free space mode :"));
+    FreeSpaceRng = Spin(Form, "FreeSpaceRng", 128, 216, 73, 0, 255, 235);
+    QLabel *label5 = Caption(Form, "Label5", QStringLiteral("Min. stars distance :"), 12, 244);
+    MinD = Spin(Form, "MinD", 108, 240, 93, 3, 40, 3);
+    QLabel *label8 = Caption(Form, "Label8", QStringLiteral("Universe size :"), 12, 268);
+    SizeSel = Make<QComboBox>(Form, "SizeSel", 108, 264, 93, 21);
+    FitBefore(label3, Chv);
+    FitBefore(label5, MinD);
+    FitBefore(label8, SizeSel);
+    for (const QString &name : SizeNames)
+        SizeSel->addItem(name);
+    MaxC = Make<QCheckBox>(Form, "MaxC", 16, 290, 125, 17);
+    MaxC->setText(QStringLiteral("Maximize search"));
+    MaxC->setChecked(true);
+    Conf = Flat(Form, "Conf", 144, 288, 59, 21);
+    Conf->setText(QStringLiteral("Comments"));
+
+    BitBtn2 = Make<QPushButton>(Form, "BitBtn2", 96, 320, 105, 37);
+    BitBtn2->setText(GenerateCaption);
+    BitBtn2->setIcon(Form->style()->standardIcon(QStyle::SP_MediaPlay));
+    Progr = Make<QProgressBar>(Form, "Progr", 100, 348, 97, 5);
+    Progr->setTextVisible(false);
+    Progr->hide();
+}
+
+// ---- templates -------------------------------------------------------------
+
+void TTemplateGroup::InitTemplates()
+{
+    SizeSel->setCurrentIndex(0);
+    ComboBox1->clear();
+    // The program's own templates first, then the player's; the player's
+    // folder is only read, never created.
+    FTemplates = ListTemplates(FFolders);
+    for (const TTemplateEntry &entry : FTemplates)
+        ComboBox1->addItem(entry.Name);
+    if (ComboBox1->count() > 0)
+        ComboBox1->setCurrentIndex(0);
+    LoadTemplate();
+    if (ComboBox1->count() == 0) {
+        // Shown once the window is up, not in the middle of showing it.
+        QTimer::singleShot(0, this, [this] { FGuard.Dialogs().Error(FGuard.Parent(), NotFoundText()); });
+    }
+}
+
+QString TTemplateGroup::NotFoundText() const
+{
+    QStringList folders;
+    for (const QString &folder : FFolders)
+        folders << QDir::toNativeSeparators(folder);
+    return FormatStr(TMsg::TemplatesNotFoundIn, {folders.join(QStringLiteral(", "))});
+}
+
+void TTemplateGroup::LoadTemplate()
+{
+    if (ComboBox1->currentIndex() < 0)
+        return;
+    QImage image;
+    if (!LoadTemplateImage(TemplatePath(), image))
+        return; // the preview and the settings stay as they were
+    Image1->setPixmap(QPixmap::fromImage(image));
+    ReadTemplateSettings();
+    emit TemplateChanged(image);
+}
+
+void TTemplateGroup::ReadTemplateSettings()
+{
+    const TTemplateControls values = ControlValues(::ReadTemplateSettings(SettingsFileName(TemplatePath())));
+    Chv->setValue(values.Chv);
+    FreeSp->setChecked(values.FreeSp);
+    if (values.FreeSpaceRng)
+        FreeSpaceRng->setValue(*values.FreeSpaceRng);
+    MinD->setValue(values.MinD);
+    Conf->setToolTip(values.Comments);
+    if (FComments)
+        FComments->SetComment(values.Comments);
+}
+
+QString TTemplateGroup::TemplatePath() const
+{
+    const int index = ComboBox1->currentIndex();
+    if (index < 0 || static_cast<size_t>(index) >= FTemplates.size())
+        return {};
+    return FTemplates[static_cast<size_t>(index)].Path;
+}
+
+void TTemplateGroup::SetSizeIndex(int SizeIndex) { SizeSel->setCurrentIndex(SizeIndex); }
+
+void TTemplateGroup::SpeedButton1Click()
+{
+    if (ComboBox1->currentIndex() > 0)
+        ComboBox1->setCurrentIndex(ComboBox1->currentIndex() - 1);
+    LoadTemplate();
+}
+
+void TTemplateGroup::SpeedButton2Click()
+{
+    if (ComboBox1->currentIndex() < ComboBox1->count() - 1)
+        ComboBox1->setCurrentIndex(ComboBox1->currentIndex() + 1);
+    LoadTemplate();
+}
+
+// ---- generation ------------------------------------------------------------
+
+void TTemplateGroup::BitBtn2Click()
+{
+    // What the button read when it was pressed decides: a "Stop !" that
+    // arrives after a short run has ended starts nothing.
+    const QString caption = FCaptionAtPress.isEmpty() ? BitBtn2->text() : FCaptionAtPress;
+    FCaptionAtPress.clear();
+    if (caption == StopCaption) {
+        if (FRun)
+            FRun->Stop();
+        return;
+    }
+    // The second press of a double click is no second run.
+    if (FRun || (FLastStart.isValid() && FLastStart.elapsed() < QApplication::doubleClickInterval()))
+        return;
+    StartRun();
+}
+
+void TTemplateGroup::StartRun()
+{
+    TPlacementSettings settings;
+    settings.Sensitivity = SpinValue(Chv);
+    settings.FreeSpace = FreeSp->isChecked();
+    settings.Threshold = SpinValue(FreeSpaceRng);
+    settings.AttemptLimit = AttemptLimitFor(MaxC->isChecked());
+
+    // A file that cannot be read ends the run with its reason.
+    TStarsXY universe = FSession.ReadForOperation();
+    universe.MinDistance = static_cast<uint16_t>(SpinValue(MinD));
+    universe.SetSizeIndex(static_cast<uint8_t>(std::max(SizeSel->currentIndex(), 0)));
+    if (ComboBox1->currentIndex() < 0)
+        throw EZorvane(NotFoundText());
+    const QString templatePath = TemplatePath();
+    QImage image;
+    if (!LoadTemplateImage(templatePath, image))
+        throw EZorvane(TMsg::CannotLoadTemplate, {templatePath});
+
+    const int stars = universe.StarCount;
+    if (stars == 0) {
+        emit Said(LoadStr(TMsg::NothingToPlace));
+        return;
+    }
+    const QString what = FormatStr(TMsg::PlacementDone, {static_cast<long long>(stars), ComboBox1->currentText()});
+    FRun = std::make_unique<TGenerationRun>(FSession, std::move(universe), image, settings, what);
+    connect(FRun.get(), &TGenerationRun::Progress, Progr, &QProgressBar::setValue);
+    connect(FRun.get(), &TGenerationRun::Ended, this, [this] { FGuard([this] { RunEnded(); }); });
+    Progr->setRange(0, std::max(stars - 1, 0));
+    Progr->setValue(0);
+    Progr->show();
+    BitBtn2->setText(StopCaption);
+    BitBtn2->setIcon(BitBtn2->style()->standardIcon(QStyle::SP_MediaStop));
+    FRun->Start();
+    FLastStart.start();
+    emit RunningChanged();
+}
+
+void TTemplateGroup::RunEnded()
+{
+    // The run is deleted once its signal has returned.
+    TGenerationRun &ended = *FRun.release();
+    ended.deleteLater();
+    Progr->hide();
+    BitBtn2->setText(GenerateCaption);
+    BitBtn2->setIcon(BitBtn2->style()->standardIcon(QStyle::SP_MediaPlay));
+    emit RunningChanged();
+    switch (ended.End()) {
+    case TRunEnd::Failed:
+        try {
+            std::rethrow_exception(ended.Error());
+        } catch (const EZorvane &e) {
+            // "Maximize search" is the advice of the old message; when it is
+            // set already, say what does help.
+            if (e.Message() == LoadStr(TMsg::UniverseTooSmall) && MaxC->isChecked())
+                throw EZorvane(TMsg::UniverseTooSmallMaximized);
+            throw;
+        }
+    case TRunEnd::Stopped: emit Said(LoadStr(TMsg::StoppedNothingWritten)); break;
+    case TRunEnd::Written: emit Wrote(ended.What()); break;
+    }
+}
+
+void TTemplateGroup::Stop()
+{
+    if (FRun)
+        FRun->Stop();
+}
