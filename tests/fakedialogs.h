@@ -1,5 +1,5 @@
 // Dialogs answered by the test: errors are recorded, questions and the open
-// dialog take prepared answers. Nothing blocks.
+// and save dialogs take prepared answers. Nothing blocks.
 #pragma once
 
 #include "dialogs.h"
@@ -14,6 +14,8 @@ public:
     std::deque<bool> Answers;      // Confirm answers; No when empty
     std::deque<QString> OpenPaths; // OpenFile answers; cancel when empty
     QString LastOpenDir, LastFilter;
+    std::deque<QString> SavePaths; // SaveFile answers; cancel when empty
+    QString LastSaveDir, LastSaveFilter, LastSaveName;
 
     void Error(QWidget *, const QString &Text) override { Errors << Text; }
     bool Confirm(QWidget *, const QString &Text) override
@@ -33,6 +35,17 @@ public:
             return {};
         const QString path = OpenPaths.front();
         OpenPaths.pop_front();
+        return path;
+    }
+    QString SaveFile(QWidget *, const QString &Dir, const QString &Filter, const QString &Name) override
+    {
+        LastSaveDir = Dir;
+        LastSaveFilter = Filter;
+        LastSaveName = Name;
+        if (SavePaths.empty())
+            return {};
+        const QString path = SavePaths.front();
+        SavePaths.pop_front();
         return path;
     }
 };

@@ -2,6 +2,7 @@
 
 #include "messages.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -20,6 +21,13 @@ bool TStandardDialogs::Confirm(QWidget *Parent, const QString &Text)
 QString TStandardDialogs::OpenFile(QWidget *Parent, const QString &Dir, const QString &Filter)
 {
     return QFileDialog::getOpenFileName(Parent, QString(), Dir, QtFileFilter(Filter));
+}
+
+QString TDialogs::SaveFile(QWidget *, const QString &, const QString &, const QString &) { return {}; }
+
+QString TStandardDialogs::SaveFile(QWidget *Parent, const QString &Dir, const QString &Filter, const QString &Name)
+{
+    return QFileDialog::getSaveFileName(Parent, QString(), QDir(Dir).filePath(Name), QtFileFilter(Filter));
 }
 
 QString QtFileFilter(const QString &Filter)

@@ -16,6 +16,10 @@ public:
     // A file-open dialog starting in Dir with a filter of the form
     // "Name|pattern"; an empty result means the user cancelled.
     virtual QString OpenFile(QWidget *Parent, const QString &Dir, const QString &Filter) = 0;
+    // A file-save dialog starting in Dir with the file name Name proposed and
+    // a filter as for OpenFile; an empty result means the user cancelled.
+    // Dialogs that never save answer as cancelled.
+    virtual QString SaveFile(QWidget *Parent, const QString &Dir, const QString &Filter, const QString &Name);
 };
 
 // The real dialogs: QMessageBox and QFileDialog.
@@ -24,8 +28,9 @@ public:
     void Error(QWidget *Parent, const QString &Text) override;
     bool Confirm(QWidget *Parent, const QString &Text) override;
     QString OpenFile(QWidget *Parent, const QString &Dir, const QString &Filter) override;
+    QString SaveFile(QWidget *Parent, const QString &Dir, const QString &Filter, const QString &Name) override;
 };
 
 // "Universe files|*.xy" -> "Universe files (*.xy)": the filter string of the
-// open dialog in Qt's notation; entries alternate name and pattern.
+// open and save dialogs in Qt's notation; entries alternate name and pattern.
 QString QtFileFilter(const QString &Filter);

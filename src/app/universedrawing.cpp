@@ -1,0 +1,369 @@
+// What the universe view draws, at any geometry: on the canvas, and in
+// the picture the player saves.
+#include "universeview.h"
+
+#include "dialogs.h"
+#include "messages.h"
+#include "placement.h"
+#include "planetnames.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QPainter>
+#include <QRegion>
+#include <QSpinBox>
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace {
+
+constexpr QRgb Outside = qRgb(0x20, 0x20, 0x24);
+constexpr QRgb Space = qRgb(0, 0, 0);
+constexpr QRgb Planet = qRgb(0xFF, 0xFF, 0xFF);
+constexpr QRgb NameText = qRgb(0xA8, 0xA8, 0xA8);
+constexpr QRgb Band = qRgb(0, 0, 0x80); // navy, as on the main map
+constexpr QRgb Crosshair = qRgb(0xFF, 0x40, 0x30);
+constexpr QRgb Hover = qRgb(0xFF, 0xE0, 0x40);
+constexpr int NamePixels = 11; // height of the names' font
+constexpr int GridStep = 100;  // light years between grid lines
+
+// One colour per group, bright on black; the game has at most 16 players.
+constexpr std::array<QRgb, 16> GroupColors = {
+    qRgb(0xFF, 0x50, 0x50), qRgb(0x50, 0xC8, 0xFF), qRgb(0x60, 0xFF, 0x60), qRgb(0xFF, 0xD0, 0x40),
+    qRgb(0xFF, 0x60, 0xFF), qRgb(0x40, 0xFF, 0xD8), qRgb(0xFF, 0x98, 0x40), qRgb(0xA8, 0x88, 0xFF),
+    qRgb(0xC8, 0xFF, 0x40), qRgb(0xFF, 0x88, 0xB0), qRgb(0x88, 0xA8, 0xFF), qRgb(0xFF, 0xFF, 0x90),
+    qRgb(0x40, 0xFF, 0x98), qRgb(0xD8, 0xB0, 0x78), qRgb(0xA0, 0xE8, 0xFF), qRgb(0xE8, 0xE8, 0xE8),
+};
+
+QFont NameFont(const QFont &Base, bool Bold)
+{
+    QFont font = Base;
+    font.setPixelSize(NamePixels);
+    font.setBold(Bold);
+    return font;
+}
+
+// Side of a planet's dot in view pixels at a scale.
+int DotSize(double Scale) { return Scale < 1.5 ? 2 : Scale < 4 ? 3 : 5; }
+
+// Where names are already drawn and where dots are, in square cells of the
+// view, so that a name is only put where it covers neither. A plain bucket
+// grid: Qt has no spatial index for rectangles.
+class TRoom {
+public:
+    explicit TRoom(QSize Size)
+        : FCols(std::max(Size.width(), 1) / Cell + 1), FRows(std::max(Size.height(), 1) / Cell + 1),
+          FHead(size_t(FCols) * FRows, -1)
+    {
+    }
+    void AddDot(QPoint P)
+    {
+        Add(QRect(P, P), true);
+    }
+    void AddLabel(const QRect &R) { Add(R, false); }
+    // No dot but the one at Own within a pixel of R, no label meeting R.
+    bool Free(const QRect &R, QPoint Own) const
+    {
+        const QRect grown = R.adjusted(-1, -1, 1, 1);
+        bool free = true;
+        ForCells(grown, [&](size_t C) {
+            for (int i = FHead[C]; free && i >= 0; i = FEntries[i].Next) {
+                const TEntry &e = FEntries[i];
+                free = e.Dot ? (e.Rect.topLeft() == Own || !grown.contains(e.Rect.topLeft())) : !e.Rect.intersects(R);
+            }
+        });
+        return free;
+    }
+
+private:
+    static constexpr int Cell = 32;
+    struct TEntry {
+        QRect Rect;
+        bool Dot;
+        int Next;
+    };
+    template <typename F> void ForCells(const QRect &R, F Each) const
+    {
+        const int c0 = std::clamp(R.left() / Cell, 0, FCols - 1), c1 = std::clamp(R.right() / Cell, 0, FCols - 1);
+        const int r0 = std::clamp(R.top() / Cell, 0, FRows - 1), r1 = std::clamp(R.bottom() / Cell, 0, FRows - 1);
+        for (int r = r0; r <= r1; ++r)
+            for (int c = c0; c <= c1; ++c)
+                Each(size_t(r) * FCols + c);
+    }
+    void Add(const QRect &R, bool Dot)
+    {
+        ForCells(R, [&](size_t C) {
+            FEntries.push_back({R, Dot, FHead[C]});
+            FHead[C] = int(FEntries.size()) - 1;
+        });
+    }
+    int FCols, FRows;
+    std::vector<int> FHead;
+    std::vector<TEntry> FEntries;
+};
+
+} // namespace
+
+QRgb TUniverseView::GroupColor(int Group) { return GroupColors[size_t(Group) % GroupColors.size()]; }
+
+// ---- the picture -----------------------------------------------------------
+
+QImage TUniverseView::Picture(QSize Size) const
+{
+    QImage image(Size, QImage::Format_RGB32);
+    if (image.isNull())
+        return image; // no memory for it
+    QPainter painter(&image);
+    Render(painter, TViewGeometry(FSquare.isNull() ? SizeClassSquare(0) : FSquare, Size), false);
+    return image;
+}
+
+bool TUniverseView::SavePicture()
+{
+    const QString name = FFilePath.isEmpty() ? QStringLiteral("universe.png")
+                                             : QFileInfo(FFilePath).completeBaseName() + QStringLiteral(".png");
+    QString path = FDialogs.SaveFile(this, FPictureDir, QStringLiteral("PNG pictures|*.png"), name);
+    if (path.isEmpty())
+        return false;
+    if (QFileInfo(path).suffix().compare(QStringLiteral("png"), Qt::CaseInsensitive) != 0)
+        path += QStringLiteral(".png");
+    FPictureDir = QFileInfo(path).absolutePath();
+    const QImage picture = Picture(QSize(FPictureWidth->value(), FPictureHeight->value()));
+    QImageWriter writer(path, "png");
+    if (picture.isNull() || !writer.write(picture)) {
+        FDialogs.Error(this, ErrorBoxText(FormatStr(TMsg::CannotWriteFile, {path, writer.errorString()})));
+        return false;
+    }
+    return true;
+}
+
+// ---- drawing ---------------------------------------------------------------
+
+QImage TUniverseView::TextImage(const QString &Text, const QColor &Colour, bool Bold) const
+{
+    const QFont font = NameFont(this->font(), Bold);
+    const QFontMetrics metrics(font);
+    QImage image(metrics.horizontalAdvance(Text) + 1, metrics.height(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Colour);
+    painter.drawText(0, metrics.ascent(), Text);
+    return image;
+}
+
+const QImage &TUniverseView::NameImage(uint32_t NameId) const
+{
+    auto found = FNames.constFind(NameId);
+    if (found != FNames.constEnd())
+        return *found;
+    return *FNames.insert(NameId, TextImage(PlanetName(NameId), QColor(NameText), false));
+}
+
+void TUniverseView::Render(QPainter &P, const TViewGeometry &G, bool Live) const
+{
+    const QRect all(QPoint(0, 0), G.ViewSize());
+    if (!HasUniverse()) {
+        P.fillRect(all, QColor(Outside));
+        P.setPen(QColor(NameText));
+        P.drawText(all, Qt::AlignCenter, LoadStr(TMsg::SelectXYFirst));
+        return;
+    }
+    // Each pixel filled once: the square black, the rest around it grey.
+    const QRect square = G.AreaOf(FSquare).toAlignedRect().intersected(all);
+    P.fillRect(square, QColor(Space));
+    for (const QRect &around : QRegion(all).subtracted(QRegion(square)))
+        P.fillRect(around, QColor(Outside));
+
+    if (FTemplateBox->isChecked() && !FTemplate.isNull() && FTemplate.height() > UnsampledRows) {
+        // The placement puts template column px at X = Left + trunc(px *
+        // (Right - Left) / W) and row py likewise, using the top H = height -
+        // 20 rows: the W x H pixels stretched from Left to Right and Top to
+        // Bottom. The template is kept at half strength, which over the black
+        // square is the same as half transparent, so it is copied, not
+        // blended; it is scaled once per zoom and pan.
+        const QRectF target(G.ToView(QPointF(FSquare.topLeft())), G.ToView(QPointF(FSquare.bottomRight())));
+        const QRect seen = square.intersected(target.toAlignedRect());
+        if (!seen.isEmpty()) {
+            if (FTemplateLayer.size() != all.size() || FTemplateTarget != target) {
+                FTemplateLayer = QImage(all.size(), QImage::Format_RGB32);
+                FTemplateLayer.fill(Qt::black);
+                QPainter layer(&FTemplateLayer);
+                layer.drawImage(target, FTemplate,
+                                QRectF(0, 0, FTemplate.width(), FTemplate.height() - UnsampledRows));
+                FTemplateTarget = target;
+            }
+            P.drawImage(seen.topLeft(), FTemplateLayer, seen);
+        }
+    }
+
+    if (FBand) {
+        QRectF band = G.AreaOf(QRect(QPoint(FBand->first, FMinY), QPoint(FBand->second, FMaxY)));
+        if (band.width() < 1)
+            band.adjust(-(1 - band.width()) / 2, 0, (1 - band.width()) / 2, 0);
+        P.fillRect(band, QColor(qRed(Band), qGreen(Band), qBlue(Band), 200));
+    }
+
+    DrawGrid(P, G);
+
+    P.setRenderHint(QPainter::Antialiasing, true);
+    for (const TMarkArea &mark : FMarks) {
+        QColor fill(mark.Color);
+        fill.setAlpha(90);
+        P.setBrush(fill);
+        P.setPen(QPen(QColor(mark.Color), 1));
+        P.drawEllipse(QRectF(G.ToView(mark.Area.topLeft()), G.ToView(mark.Area.bottomRight())));
+    }
+    // The radius of the fairness table around every group's planets.
+    const double radius = Radius() * G.Scale();
+    if (radius >= 3) {
+        P.setBrush(Qt::NoBrush);
+        for (size_t g = 0; g < FFairness.size(); ++g) {
+            QColor colour(GroupColor(int(g)));
+            colour.setAlpha(150);
+            // Dashes along a circle far larger than the view would cost
+            // thousands of segments: those are drawn solid.
+            P.setPen(QPen(colour, 1, radius <= 1500 ? Qt::DashLine : Qt::SolidLine));
+            for (const TGroupPlanet &planet : FFairness[g].Planets) {
+                const QPointF centre = G.ToView(QPointF(planet.Position) + QPointF(0.5, 0.5));
+                const QRectF box(centre - QPointF(radius, radius), centre + QPointF(radius, radius));
+                if (planet.Star >= 0 && box.intersects(QRectF(all)))
+                    P.drawEllipse(centre, radius, radius);
+            }
+        }
+    }
+    P.setRenderHint(QPainter::Antialiasing, false);
+
+    DrawPlanets(P, G);
+
+    if (Live && FPointer && !FStars.empty()) {
+        const QPoint at = FBand ? FLanding : G.PositionAt(*FPointer);
+        const QPointF c = QPointF(G.PixelOf(PositionOf(FStars[NearestPlanet(at)]))) + QPointF(0.5, 0.5);
+        P.setRenderHint(QPainter::Antialiasing, true);
+        P.setBrush(Qt::NoBrush);
+        P.setPen(QPen(QColor(Hover), 1.5));
+        P.drawEllipse(c, 6, 6);
+        P.setRenderHint(QPainter::Antialiasing, false);
+    }
+    if (Live && FBand) {
+        const QPoint c = G.PixelOf(FLanding);
+        P.setPen(QColor(Crosshair));
+        if (G.Scale() >= 4)
+            P.drawRect(G.AreaOf(QRect(FLanding, FLanding)).toAlignedRect().adjusted(0, 0, -1, -1));
+        for (const QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
+            P.fillRect(QRect(c + d * 5, c + d * 24).normalized(), QColor(Crosshair));
+    }
+
+    // The size of the universe in the bottom right corner, away from the
+    // grid's numbers.
+    const QString size = FormatStr(TMsg::SizeLabel, {FSquare.right() - FSquare.left(), FSquare.bottom() - FSquare.top(),
+                                                     SizeNames[size_t(FSizeIndex)]});
+    P.setFont(NameFont(font(), false));
+    const QFontMetrics metrics(P.font());
+    QRect box(0, 0, metrics.horizontalAdvance(size) + 10, metrics.height() + 4);
+    box.moveBottomRight(all.bottomRight() - QPoint(4, 4));
+    P.fillRect(box, QColor(0, 0, 0, 170));
+    P.setPen(QColor(0xE0, 0xE0, 0xE0));
+    P.drawText(box, Qt::AlignCenter, size);
+}
+
+void TUniverseView::DrawGrid(QPainter &P, const TViewGeometry &G) const
+{
+    const QRect seen = G.VisiblePositions();
+    if (seen.isEmpty())
+        return;
+    // Lines as opaque one-pixel fills, numbers as pictures drawn once: plain
+    // copies for the raster engine. A translucent fill of a tall line is
+    // blended row by row and handed to worker threads, and shaped text
+    // costs more than all the planets.
+    const QRect square = G.AreaOf(FSquare).toAlignedRect();
+    const QRect area = square.intersected(QRect(QPoint(0, 0), G.ViewSize()));
+    const bool labels = GridStep * G.Scale() >= 36;
+    const QColor line(0x2C, 0x2C, 0x2C);
+    auto first = [](int From) { return (From + GridStep - 1) / GridStep * GridStep; };
+    for (int x = first(seen.left()); x <= seen.right(); x += GridStep) {
+        const int at = int(std::floor(G.ToView(QPointF(x, 0)).x()));
+        P.fillRect(QRect(at, area.top(), 1, area.height()), line);
+        if (labels)
+            P.drawImage(QPoint(at + 3, area.top() + 2), GridLabel(x));
+    }
+    for (int y = first(seen.top()); y <= seen.bottom(); y += GridStep) {
+        const int at = int(std::floor(G.ToView(QPointF(0, y)).y()));
+        P.fillRect(QRect(area.left(), at, area.width(), 1), line);
+        if (labels && y != first(seen.top()))
+            P.drawImage(QPoint(area.left() + 3, at + 2), GridLabel(y));
+    }
+    const QColor border(0x70, 0x70, 0x70);
+    for (const QRect &edge : {QRect(square.left(), square.top(), square.width(), 1),
+                              QRect(square.left(), square.bottom(), square.width(), 1),
+                              QRect(square.left(), square.top() + 1, 1, square.height() - 2),
+                              QRect(square.right(), square.top() + 1, 1, square.height() - 2)})
+        P.fillRect(edge.intersected(area), border);
+}
+
+const QImage &TUniverseView::GridLabel(int Value) const
+{
+    auto found = FGridLabels.constFind(Value);
+    if (found != FGridLabels.constEnd())
+        return *found;
+    return *FGridLabels.insert(Value, TextImage(QString::number(Value), QColor(255, 255, 255, 90), false));
+}
+
+void TUniverseView::DrawPlanets(QPainter &P, const TViewGeometry &G) const
+{
+    const QRect view(QPoint(0, 0), G.ViewSize());
+    const QRect seen = G.VisiblePositions();
+    const int d = DotSize(G.Scale());
+    TRoom room(G.ViewSize());
+    std::vector<std::pair<size_t, QPoint>> shown;
+    shown.reserve(FStars.size());
+    std::vector<QRect> dots;
+    dots.reserve(FStars.size());
+    for (size_t i = 0; i < FStars.size(); ++i) {
+        const QPoint position = PositionOf(FStars[i]);
+        if (!seen.contains(position))
+            continue;
+        const QPoint at = G.PixelOf(position);
+        shown.emplace_back(i, at);
+        room.AddDot(at);
+        dots.emplace_back(at.x() - d / 2, at.y() - d / 2, d, d);
+    }
+    P.setPen(Qt::NoPen);
+    P.setBrush(QColor(Planet));
+    P.drawRects(dots.data(), int(dots.size()));
+
+    // The groups' planets, marked and named whatever the room.
+    const QFont bold = NameFont(font(), true);
+    const QFontMetrics metrics(bold);
+    P.setFont(bold);
+    for (const auto &[i, at] : shown) {
+        const int group = FGroupOf[i];
+        if (group < 0)
+            continue;
+        const QColor colour(GroupColor(group));
+        P.setRenderHint(QPainter::Antialiasing, true);
+        P.setPen(QPen(Qt::white, 1));
+        P.setBrush(colour);
+        P.drawEllipse(QPointF(at) + QPointF(0.5, 0.5), 4.5, 4.5);
+        P.setRenderHint(QPainter::Antialiasing, false);
+        const QString name = PlanetName(FStars[i].NameId);
+        const QRect label(at.x() + 8, at.y() - metrics.height() / 2, metrics.horizontalAdvance(name) + 1,
+                          metrics.height());
+        P.setPen(colour);
+        P.drawText(label.left(), label.top() + metrics.ascent(), name);
+        room.AddLabel(label);
+    }
+    // Every other name where it covers neither a planet nor another name.
+    for (const auto &[i, at] : shown) {
+        if (FGroupOf[i] >= 0)
+            continue;
+        const QImage &name = NameImage(FStars[i].NameId);
+        const QRect label(QPoint(at.x() + d / 2 + 3, at.y() - name.height() / 2), name.size());
+        if (!view.contains(label) || !room.Free(label, at))
+            continue;
+        P.drawImage(label.topLeft(), name);
+        room.AddLabel(label);
+    }
+}

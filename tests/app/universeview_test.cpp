@@ -1,0 +1,151 @@
+#include "universeview.h"
+
+#include "fakedialogs.h"
+#include "planetnames.h"
+#include "testsupport.h"
+
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QSpinBox>
+#include <QTest>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The view, open on a real Small universe (square 1000..1798, 799 light
+// years a side).
+struct TOpenView {
+    TFakeDialogs Dialogs;
+    TUniverseView View{Dialogs};
+    std::vector<TStarRec> Stars;
+    int32_t MinY = 0, MaxY = 0;
+    TOpenView()
+    {
+        const QString path = RealXYPath(QStringLiteral("small-128planets-3players.xy"));
+        const TStarsXY universe(path);
+        for (int i = 0; i < universe.StarCount; ++i)
+            Stars.push_back(universe.GetStar(i));
+        const auto [low, high] = std::minmax_element(Stars.begin(), Stars.end(),
+                                                     [](const TStarRec &A, const TStarRec &B) { return A.Y < B.Y; });
+        MinY = int32_t(low->Y);
+        MaxY = int32_t(high->Y);
+        View.SetUniverse(Stars, universe.GetSizeIndex(), path);
+        View.resize(1000, 700);
+        View.Open();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&View));
+    }
+    // The pixel of a light year as a model of the drawing has it: its centre,
+    // scaled from the square's corner and floored.
+    QPoint PixelOf(QPoint Position) const
+    {
+        const TViewGeometry &g = View.Canvas()->Geometry;
+        return {int(std::floor(g.Origin().x() + (Position.x() - 1000 + 0.5) * g.Scale())),
+                int(std::floor(g.Origin().y() + (Position.y() - 1000 + 0.5) * g.Scale()))};
+    }
+};
+
+} // namespace
+
+TEST(UniverseView, PickLandsToTheLightYearAfterZooming)
+{
+    TOpenView open;
+    TUniverseCanvas *canvas = open.View.Canvas();
+    const int y = (open.MinY + open.MaxY) / 2;
+    const QPoint target(1210, y);
+
+    // Fitted, a pixel spans more than a light year; the wheel zooms about
+    // the pointer, which stays over the same light year.
+    EXPECT_LT(canvas->Geometry.Scale(), 1);
+    const QPoint pointer = open.PixelOf(target);
+    auto reported = [&] { return open.View.PointerReport().section(QLatin1Char(']'), 0, 0); };
+    QMouseEvent move(QEvent::MouseMove, QPointF(pointer), canvas->mapToGlobal(QPointF(pointer)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas, &move);
+    const QString before = reported();
+    QWheelEvent wheel(QPointF(pointer), canvas->mapToGlobal(QPointF(pointer)), QPoint(), QPoint(0, 8 * 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(canvas, &wheel);
+    EXPECT_GT(canvas->Geometry.Scale(), 2); // every light year has pixels of its own
+    EXPECT_EQ(reported(), before);
+
+    QSignalSpy picked(&open.View, &TUniverseView::Picked);
+    QSignalSpy cancelled(&open.View, &TUniverseView::PickCancelled);
+    open.View.SetBand(1200, 1300, target);
+    EXPECT_EQ(open.View.Landing(), target);
+
+    const struct {
+        QPoint Click, Picked;
+    } rows[] = {
+        {target, target},
+        {target + QPoint(1, 0), target + QPoint(1, 0)},
+        {target + QPoint(1, -1), target + QPoint(1, -1)},
+        {QPoint(1195, y + 2), QPoint(1200, y + 2)}, // left of the band
+    };
+    for (const auto &row : rows) {
+        const QPoint at = open.PixelOf(row.Click);
+        ASSERT_TRUE(canvas->rect().contains(at));
+        QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, at);
+        ASSERT_FALSE(picked.isEmpty());
+        EXPECT_EQ(picked.takeLast().at(0).toPoint(), row.Picked);
+    }
+    EXPECT_TRUE(open.View.PointerReport().startsWith(QStringLiteral("Abs: [1200:%1]").arg(y + 2)));
+
+    // The keys: zoomed out, where a pixel spans light years, Ctrl+arrows
+    // still move by one; Return picks, Escape cancels.
+    for (int i = 0; i < 12; ++i)
+        QTest::keyClick(canvas, Qt::Key_Minus);
+    EXPECT_LT(canvas->Geometry.Scale(), 0.5);
+    QTest::keyClick(canvas, Qt::Key_Right, Qt::ControlModifier);
+    QTest::keyClick(canvas, Qt::Key_Up, Qt::ControlModifier);
+    QTest::keyClick(canvas, Qt::Key_Return);
+    ASSERT_EQ(picked.size(), 1);
+    EXPECT_EQ(picked.takeLast().at(0).toPoint(), QPoint(1201, y + 1));
+    QTest::keyClick(canvas, Qt::Key_Escape);
+    EXPECT_EQ(cancelled.size(), 1);
+    EXPECT_TRUE(open.View.isVisible());
+
+    // A landing point beyond the band and the universe's extent is held
+    // into them.
+    open.View.SetBand(1200, 1300, QPoint(5000, 99999));
+    EXPECT_EQ(open.View.Landing(), QPoint(1300, open.MaxY));
+}
+
+TEST(UniverseView, SavesThePictureAsPng)
+{
+    TOpenView open;
+    // The planet farthest right, and the group's planet, the first one.
+    const auto right = std::max_element(open.Stars.begin(), open.Stars.end(),
+                                        [](const TStarRec &A, const TStarRec &B) { return A.X < B.X; });
+    const TStarRec &planet = *right, &grouped = open.Stars.front();
+    open.View.SetGroups({QStringList{NameById(grouped.NameId)}});
+    QTemporaryDir dir;
+    const struct {
+        int Width, Height;
+        double Scale, Left, Top; // the square fitted: pixels per light year and its corner
+    } rows[] = {
+        {2000, 2000, 2000.0 / 799, 0, 0},
+        {1200, 800, 800.0 / 799, 200, 0},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.Width);
+        open.View.findChild<QSpinBox *>(QStringLiteral("PictureWidth"))->setValue(row.Width);
+        open.View.findChild<QSpinBox *>(QStringLiteral("PictureHeight"))->setValue(row.Height);
+        open.Dialogs.SavePaths = {dir.filePath(QStringLiteral("map"))}; // ".png" is added
+        QTest::keyClick(open.View.Canvas(), Qt::Key_S, Qt::ControlModifier);
+        EXPECT_EQ(open.Dialogs.LastSaveName, QStringLiteral("small-128planets-3players.png"));
+        const QImage png(dir.filePath(QStringLiteral("map.png")), "png");
+        ASSERT_FALSE(png.isNull());
+        EXPECT_EQ(png.size(), QSize(row.Width, row.Height));
+        auto pixel = [&](const TStarRec &Star) {
+            return png.pixel(int(std::floor(row.Left + (Star.X - 1000 + 0.5) * row.Scale)),
+                             int(std::floor(row.Top + (Star.Y - 1000 + 0.5) * row.Scale)));
+        };
+        EXPECT_EQ(pixel(planet), qRgb(255, 255, 255));
+        EXPECT_EQ(pixel(grouped), TUniverseView::GroupColor(0));
+    }
+    EXPECT_TRUE(open.Dialogs.Errors.isEmpty());
+}
