@@ -101,6 +101,8 @@ void SetUpKeyboardAndNames(QWidget &Form)
         control->setToolTip(QString::fromLatin1(hint));
     find("PaintBox1")->setAccessibleDescription(LoadStr(TMsg::MapDescription));
     find("PaintBox1")->setFocusPolicy(Qt::StrongFocus);
+    find("PaintBox1")->setToolTip(QStringLiteral("Double-click or Ctrl+M: the universe view, large and to the light "
+                                                 "year"));
 
     // Tab runs down the left column, then through the file selection, the
     // buttons under the map, and the panel's controls while it is open.

@@ -121,7 +121,10 @@ void TForm1::ConnectHandlers()
     connect(FPanel, &TMovingPanel::Said, this, say);
     connect(FPanel, &TMovingPanel::OpenChanged, this, [this] {
         // Closed, the panel gives the focus back to "Change...".
-        if (!FPanel->IsOpen() && BitBtn1->isEnabled() && (!focusWidget() || !focusWidget()->isEnabled()))
+        const QWidget *focus = focusWidget();
+        const auto *panel = findChild<QWidget *>(QStringLiteral("Panel1"));
+        if (!FPanel->IsOpen() && BitBtn1->isEnabled() &&
+            (!focus || !focus->isEnabled() || panel->isAncestorOf(focus)))
             BitBtn1->setFocus(Qt::OtherFocusReason);
     });
     // A mouse-only player undoes and redoes by the link in the status line.

@@ -1,5 +1,7 @@
 #include "viewgeometry.h"
 
+#include "starsxy.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -17,8 +19,7 @@ constexpr double SmallestScale = 1e-3;
 
 QRect SizeClassSquare(int SizeIndex)
 {
-    const int k = std::clamp(SizeIndex, 0, 4);
-    const int last = 1000 + 400 * (k + 1) - 2;
+    const int last = static_cast<int>(SizeClassRight(static_cast<unsigned>(std::clamp(SizeIndex, 0, 4))));
     return QRect(QPoint(1000, 1000), QPoint(last, last));
 }
 

@@ -23,17 +23,6 @@ int32_t FindStarIndex(const TStarsXY &Universe, const QString &Name)
     return found;
 }
 
-namespace {
-
-// The right edge of the universe's size class, the last x a star of it may
-// take.
-uint32_t SizeClassRight(const TStarsXY &Universe)
-{
-    return 1000 + 400 * (Universe.GetSizeIndex() + 1u) - 2;
-}
-
-} // namespace
-
 TBand StarBand(const TStarsXY &Universe, int32_t Index)
 {
     const TStarRec star = Universe.GetStar(Index); // fails for a star that does not exist
@@ -41,7 +30,7 @@ TBand StarBand(const TStarsXY &Universe, int32_t Index)
     band.MinX = Index > 0 ? static_cast<int32_t>(Universe.GetStar(Index - 1).X) : Universe.GetBounds().Left;
     band.MaxX = Index + 1 < Universe.StarCount
                     ? static_cast<int32_t>(Universe.GetStar(Index + 1).X)
-                    : static_cast<int32_t>(std::max(SizeClassRight(Universe), star.X));
+                    : static_cast<int32_t>(std::max(SizeClassRight(Universe.GetSizeIndex()), star.X));
     return band;
 }
 

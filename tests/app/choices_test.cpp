@@ -8,6 +8,7 @@
 #include "windowsupport.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QTest>
 #include <functional>
@@ -149,4 +150,55 @@ TEST(Choices, TypedValuesAndRefusalsSayWhatHappens)
         p.U().BitBtn4->click();
     EXPECT_EQ(p.U().Groups().size(), 2u);
     EXPECT_EQ(p.U().Status(), FormatStr(TMsg::GroupLimit, {2LL}));
+}
+
+// The panel by keys, a stopped run that resumes, and the status line's keys
+// as a link that undoes.
+TEST(Choices, PanelByKeysAndAStoppedRunResumes)
+{
+    TProgram p;
+    const std::vector<TStarRec> stars = FileStars(ReadBytes(p.Universe));
+    const QString a = PlanetName(stars[5].NameId), b = PlanetName(stars[6].NameId);
+    p.U().BitBtn1->click();
+    ASSERT_TRUE(p.WaitFor([&] { return !p.Form->Panel().Sliding(); }));
+    p.U().BitBtn4->click();
+    QLineEdit *list = p.U().ComboBox2->lineEdit();
+    QTest::keyClicks(list, a);
+    QTest::keyClick(list, Qt::Key_Return);
+    QTest::keyClicks(list, b);
+    QTest::keyClick(list, Qt::Key_Insert);
+    EXPECT_EQ(p.U().Groups()[0].Names->text(), a + u',' + b);
+    p.U().BitBtn3->click();
+    p.Key(Qt::Key_Right, Qt::ControlModifier);
+    p.Key(Qt::Key_Return);
+    p.Key(Qt::Key_Escape);
+    EXPECT_EQ(p.U().Status(), FormatStr(TMsg::RelocationStopped, {1LL, 2LL}));
+    ASSERT_TRUE(p.WaitFor([&] { return !p.Form->Panel().Sliding(); }));
+
+    p.U().BitBtn1->click();
+    ASSERT_TRUE(p.WaitFor([&] { return !p.Form->Panel().Sliding(); }));
+    p.U().BitBtn3->click();
+    EXPECT_EQ(p.U().Status(), FormatStr(TMsg::ResumeRun, {1LL, 2LL}));
+    EXPECT_EQ(PlanetName(p.Form->Panel().PendingStar()->NameId), b) << "only the name not yet moved";
+    p.Key(Qt::Key_Escape);
+    ASSERT_TRUE(p.WaitFor([&] { return !p.Form->Panel().Sliding(); }));
+    QTest::keyClick(p.U().BitBtn1, Qt::Key_Escape); // closed panel: nothing happens
+    const QByteArray moved = ReadBytes(p.Universe);
+    emit p.U().StaticText2->linkActivated(QStringLiteral("undo"));
+    EXPECT_NE(ReadBytes(p.Universe), moved);
+    EXPECT_TRUE(p.Form->Session().CanRedo());
+}
+
+// A file that goes away: the map says so and the pointer finds nothing; it
+// comes back by itself when the file is back.
+TEST(Choices, AVanishedFileIsSaidAndComesBack)
+{
+    TProgram p;
+    const QByteArray bytes = ReadBytes(p.Universe);
+    ASSERT_TRUE(QFile::remove(p.Universe));
+    ASSERT_TRUE(p.WaitFor([&] { return p.Form->Session().Universe() == nullptr; }));
+    EXPECT_EQ(p.U().Label10->text(), FormatStr(TMsg::FileUnreadable, {p.Universe}));
+    EXPECT_TRUE(p.Form->Map().StarPoints.empty());
+    WriteBytes(p.Universe, bytes);
+    EXPECT_TRUE(p.WaitFor([&] { return p.Form->Map().HasPicture(); })) << "the map came back without a click";
 }

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
@@ -320,4 +321,48 @@ TEST_F(ZorvaneOnXvfb, GenerateThenUndoAndRedoByTheKeys)
     EXPECT_TRUE(WaitUntil([&] { return ReadBytes(Universe) == original; }, 5000)) << "Ctrl+Z did not undo";
     Key(QStringLiteral("ctrl+shift+z"));
     EXPECT_TRUE(WaitUntil([&] { return ReadBytes(Universe) == generated; }, 5000)) << "Ctrl+Shift+Z did not redo";
+}
+
+// The universe view by keys: Ctrl+M opens it while a planet waits, three
+// Ctrl+Right there move the landing point three light years, Return places
+// the planet exactly there; Ctrl+S saves the picture at its 2000 x 2000.
+TEST_F(ZorvaneOnXvfb, PlaceToTheLightYearInTheUniverseViewAndSaveItsPicture)
+{
+    const QByteArray original = ReadBytes(Universe);
+    const std::vector<TStarRec> stars = FileStars(original);
+    size_t k = stars.size() / 2;
+    while (stars[k + 1].X < stars[k].X + 3)
+        ++k;
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    OpenUniverse(Universe);
+    ClickAt(8 + 36, 320 + 18); // "Change..."
+    QThread::msleep(600);
+    ClickAt(-4 + 152 + 11, 96 - 23 + 10); // "+"
+    Type(NameById(stars[k].NameId));
+    ClickAt(-4 + 120 + 37, 140 - 23 + 14 + 12); // "Next"
+    QThread::msleep(500);
+    Key(QStringLiteral("ctrl+m"));
+    QString view;
+    ASSERT_TRUE(WaitUntil([&] {
+        view = Xdo({QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^Universe view")});
+        return !view.isEmpty();
+    }, 10000)) << Logs();
+    Xdo({QStringLiteral("windowfocus"), view.split(u'\n').first()});
+    QThread::msleep(300);
+    for (int i = 0; i < 3; ++i)
+        Key(QStringLiteral("ctrl+Right"));
+    Key(QStringLiteral("Return"));
+    ASSERT_TRUE(WaitForChange(Universe, original)) << "the pick in the view wrote nothing" << Logs();
+    const std::vector<TStarRec> after = FileStars(ReadBytes(Universe));
+    EXPECT_EQ(after[k].X, stars[k].X + 3);
+    EXPECT_EQ(after[k].Y, stars[k].Y);
+    EXPECT_EQ(after[k].NameId, stars[k].NameId);
+
+    const QString picture = Dir.Path(QStringLiteral("map.png"));
+    Xdo({QStringLiteral("windowfocus"), view.split(u'\n').first()});
+    Key(QStringLiteral("ctrl+s"));
+    QThread::msleep(1200);
+    Type(picture);
+    Key(QStringLiteral("Return"));
+    ASSERT_TRUE(WaitUntil([&] { return QImage(picture).size() == QSize(2000, 2000); }, 20000)) << Logs();
 }

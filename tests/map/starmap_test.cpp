@@ -498,3 +498,29 @@ TEST(StarMap, MarksThroughTheMap)
     ASSERT_TRUE(PaintFile(map, unit.Path, -1, -1).has_value());
     EXPECT_EQ(At(map, 100, 100), Black);
 }
+
+// The keyboard pointer stays on the map, on every edge, and while a band is
+// shown within the columns whose position lies in it (the unit map: column
+// px is x = px + 1001, so the band 1050..1060 is columns 49..59).
+TEST(StarMap, KeyboardPointerStaysOnTheMapAndInTheBand)
+{
+    TUnitMap unit;
+    TStarMap &map = unit.Map;
+    ASSERT_TRUE(PaintFile(map, unit.Path, -1, -1).has_value());
+    const struct {
+        QPoint From;
+        int DX, DY;
+        bool Band;
+        QPoint To;
+    } rows[] = {
+        {{0, 0}, -1, -1, false, {0, 0}},         {{272, 227}, 10, 10, false, {272, 227}},
+        {{10, 227}, 0, 1, false, {10, 227}},     {{10, 226}, 0, 10, false, {10, 227}},
+        {{100, 5}, 0, 0, true, {59, 5}},         {{0, 227}, -10, 1, true, {49, 227}},
+        {{55, 100}, 3, 0, true, {58, 100}},
+    };
+    for (const auto &r : rows) {
+        map.BandMinX = r.Band ? 1050 : -1;
+        map.BandMaxX = r.Band ? 1060 : -1;
+        EXPECT_EQ(map.StepPointer(r.From, r.DX, r.DY), r.To) << r.From.x() << "," << r.From.y();
+    }
+}
