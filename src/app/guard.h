@@ -4,6 +4,7 @@
 
 #include "dialogs.h"
 
+#include <QObject>
 #include <exception>
 
 class QWidget;
@@ -19,6 +20,13 @@ public:
         } catch (...) {
             Report(std::current_exception());
         }
+    }
+    // Connects Signal of Sender to Receiver's Handler, run through the guard.
+    template <class TSender, class TSignal, class TReceiver>
+    void Connect(TSender *Sender, TSignal Signal, TReceiver *Receiver, void (TReceiver::*Handler)()) const
+    {
+        QObject::connect(Sender, Signal, Receiver,
+                         [this, Receiver, Handler] { (*this)([&] { (Receiver->*Handler)(); }); });
     }
     // Shows Error in the error box.
     void Report(std::exception_ptr Error) const;

@@ -37,14 +37,11 @@ TMovingPanel::TMovingPanel(QWidget *Form, const TGuard &Guard, TUniverseSession 
       FSlideTimer(new QTimer(this)), FPulseTimer(new QTimer(this))
 {
     BuildPanel(Form);
-    auto on = [this](auto *sender, auto signal, void (TMovingPanel::*handler)()) {
-        connect(sender, signal, this, [this, handler] { FGuard([this, handler] { (this->*handler)(); }); });
-    };
-    on(SpeedButton4, &QToolButton::clicked, &TMovingPanel::SpeedButton4Click);
-    on(BitBtn4, &QPushButton::clicked, &TMovingPanel::BitBtn4Click);
-    on(BitBtn6, &QPushButton::clicked, &TMovingPanel::BitBtn6Click);
-    on(BitBtn5, &QPushButton::clicked, &TMovingPanel::BitBtn5Click);
-    on(BitBtn3, &QPushButton::clicked, &TMovingPanel::BitBtn3Click);
+    FGuard.Connect(SpeedButton4, &QToolButton::clicked, this, &TMovingPanel::SpeedButton4Click);
+    FGuard.Connect(BitBtn4, &QPushButton::clicked, this, &TMovingPanel::BitBtn4Click);
+    FGuard.Connect(BitBtn6, &QPushButton::clicked, this, &TMovingPanel::BitBtn6Click);
+    FGuard.Connect(BitBtn5, &QPushButton::clicked, this, &TMovingPanel::BitBtn5Click);
+    FGuard.Connect(BitBtn3, &QPushButton::clicked, this, &TMovingPanel::BitBtn3Click);
     FSlideTimer->setInterval(SlideStepMs);
     FSlideTimer->setTimerType(Qt::PreciseTimer);
     connect(FSlideTimer, &QTimer::timeout, this, &TMovingPanel::SlideStep);

@@ -81,13 +81,10 @@ void TForm1::SetSideWindows(THelpForm *Help, TFConf *Comments)
 
 void TForm1::ConnectHandlers()
 {
-    auto on = [this](auto *sender, auto signal, void (TForm1::*handler)()) {
-        connect(sender, signal, this, [this, handler] { FGuard([this, handler] { (this->*handler)(); }); });
-    };
-    on(SpeedButton3, &QToolButton::clicked, &TForm1::SpeedButton3Click);
-    on(SpeedButton6, &QToolButton::clicked, &TForm1::SpeedButton6Click);
-    on(Timer1, &QTimer::timeout, &TForm1::Timer1Timer);
-    on(PaintBox1, &TPaintBox::Paint, &TForm1::PaintBox1Paint);
+    FGuard.Connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::SpeedButton3Click);
+    FGuard.Connect(SpeedButton6, &QToolButton::clicked, this, &TForm1::SpeedButton6Click);
+    FGuard.Connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    FGuard.Connect(PaintBox1, &TPaintBox::Paint, this, &TForm1::PaintBox1Paint);
     connect(SpeedButton5, &QToolButton::clicked, this, [this] { ShowSideWindow(FHelp); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] {
         // A relocation inside a run would be undone by the run's final write.

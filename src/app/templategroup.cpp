@@ -32,13 +32,10 @@ TTemplateGroup::TTemplateGroup(QWidget *Form, const TGuard &Guard, TUniverseSess
     : QObject(Form), FGuard(Guard), FSession(Session), FFolders(std::move(Folders))
 {
     BuildControls(Form);
-    auto on = [this](auto *sender, auto signal, void (TTemplateGroup::*handler)()) {
-        connect(sender, signal, this, [this, handler] { FGuard([this, handler] { (this->*handler)(); }); });
-    };
-    on(SpeedButton1, &QToolButton::clicked, &TTemplateGroup::SpeedButton1Click);
-    on(SpeedButton2, &QToolButton::clicked, &TTemplateGroup::SpeedButton2Click);
-    on(ComboBox1, &QComboBox::activated, &TTemplateGroup::LoadTemplate);
-    on(BitBtn2, &QPushButton::clicked, &TTemplateGroup::BitBtn2Click);
+    FGuard.Connect(SpeedButton1, &QToolButton::clicked, this, &TTemplateGroup::SpeedButton1Click);
+    FGuard.Connect(SpeedButton2, &QToolButton::clicked, this, &TTemplateGroup::SpeedButton2Click);
+    FGuard.Connect(ComboBox1, &QComboBox::activated, this, &TTemplateGroup::LoadTemplate);
+    FGuard.Connect(BitBtn2, &QPushButton::clicked, this, &TTemplateGroup::BitBtn2Click);
     connect(BitBtn2, &QPushButton::pressed, this, [this] { FCaptionAtPress = BitBtn2->text(); });
     connect(Conf, &QToolButton::clicked, this, [this] { ShowSideWindow(FComments); });
 }

@@ -197,8 +197,13 @@ def step_open_demo(s):
     windows = s.app.get_child_count()
     press(find(s.window, Role.PUSH_BUTTON, "Open XY-file"))
     # The file dialog is a new top-level with its file name field focused.
-    wait_for(lambda: s.app.get_child_count() > windows, 15, "the open dialog")
-    pump(0.8)
+    dialog = wait_for(lambda: s.app.get_child_count() > windows and s.app.get_child_at_index(windows), 30,
+                      "the open dialog")
+    # Typed only once its file name field has the keyboard: on a busy machine
+    # the dialog shows well before it does.
+    wait_for(lambda: any(has_state(node, Atspi.StateType.FOCUSED) for node, _ in walk(dialog)
+                         if node.get_role() in (Role.TEXT, Role.ENTRY)), 30, "the file name field's focus")
+    pump(0.3)
     xdotool("type", "--delay", "15", path)
     xdotool("key", "Return")
     wait_for(lambda: has_state(change, Atspi.StateType.SENSITIVE), 20, '"Change..." on: the file open')
