@@ -67,6 +67,9 @@ TForm1::TForm1(const QString &ProgramDir, TDialogs &Dialogs, QWidget *Parent)
 
 TForm1::~TForm1()
 {
+    // The map loses its focus while the window goes: nothing may reach the
+    // half-destroyed window from there.
+    disconnect(PaintBox1, nullptr, this, nullptr);
     // The parts go first: they end their runs through the session.
     delete FView;
     delete FPanel;
