@@ -391,17 +391,14 @@ void TForm1::PaintBox1MouseMove(int X, int Y)
     FKeyPointer = FMap.StepPointer({X, Y}, 0, 0);
     if (PaintBox1->Landing())
         PaintBox1->SetLanding(FMap.LandingPixel(FKeyPointer));
-    TPointerReport report;
-    auto apply = [&] {
-        if (report.Tracked)
-            PaintBox1->setCursor(report.Crosshair ? Qt::CrossCursor : Qt::ArrowCursor);
-        if (report.StatusChanged)
-            SetStatusText(StaticText2, report.Status);
-    };
-    FMap.MouseMove(X, Y, report, [this](QPoint pixel) { PaintBox1->RepaintPixel(pixel); });
-    apply();
-    if (FPickTarget && report.Tracked)
-        FPickTarget = FMap.PickPos;
+    const TPointerReport report = FMap.MouseMove(X, Y, [this](QPoint pixel) { PaintBox1->RepaintPixel(pixel); });
+    if (report.Tracked) {
+        PaintBox1->setCursor(report.Crosshair ? Qt::CrossCursor : Qt::ArrowCursor);
+        if (FPickTarget)
+            FPickTarget = FMap.PickPos;
+    }
+    if (report.StatusChanged)
+        SetStatusText(StaticText2, report.Status);
 }
 
 void TForm1::PaintBox1MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)

@@ -27,16 +27,16 @@ int Counts[4];
 // then Action says how, as e above.
 bool Fault(int Call, const char *Name, int Fd, int &Action)
 {
-    const char *spec = std::getenv("ZV_FAIL");
-    if (!spec || (Fd >= 0 && (::fcntl(Fd, F_GETFL) & O_ACCMODE) == O_RDONLY))
+    const char *plan = std::getenv("ZV_FAIL");
+    if (!plan || (Fd >= 0 && (::fcntl(Fd, F_GETFL) & O_ACCMODE) == O_RDONLY))
         return false;
-    if (std::strncmp(spec, Armed, sizeof Armed - 1) != 0) {
-        std::strncpy(Armed, spec, sizeof Armed - 1);
+    if (std::strncmp(plan, Armed, sizeof Armed - 1) != 0) {
+        std::strncpy(Armed, plan, sizeof Armed - 1);
         std::memset(Counts, 0, sizeof Counts);
     }
     const int n = ++Counts[Call];
     const size_t length = std::strlen(Name);
-    for (const char *at = spec; at; at = std::strchr(at, ','), at = at ? at + 1 : nullptr) {
+    for (const char *at = plan; at; at = std::strchr(at, ','), at = at ? at + 1 : nullptr) {
         char *end = nullptr;
         if (std::strncmp(at, Name, length) == 0 && at[length] == '@' && std::strtol(at + length + 1, &end, 10) == n &&
             *end == '=') {
