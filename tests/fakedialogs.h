@@ -15,7 +15,7 @@ public:
     std::deque<QString> OpenPaths; // OpenFile answers; cancel when empty
     QString LastOpenDir, LastFilter;
     std::deque<QString> SavePaths; // SaveFile answers; cancel when empty
-    QString LastSaveDir, LastSaveFilter, LastSaveName;
+    QString LastSaveDir, LastSaveFilter, LastSaveName, LastSaveSuffix;
 
     void Error(QWidget *, const QString &Text) override { Errors << Text; }
     bool Confirm(QWidget *, const QString &Text) override
@@ -37,9 +37,11 @@ public:
         OpenPaths.pop_front();
         return path;
     }
-    QString SaveFile(QWidget *, const QString &Dir, const QString &Filter, const QString &Name) override
+    QString SaveFile(QWidget *, const QString &Dir, const QString &Filter, const QString &Name,
+                     const QString &Suffix) override
     {
         LastSaveDir = Dir;
+        LastSaveSuffix = Suffix;
         LastSaveFilter = Filter;
         LastSaveName = Name;
         if (SavePaths.empty())

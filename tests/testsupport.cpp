@@ -5,7 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 const std::vector<TRealXY> &RealXYFiles()
 {
@@ -105,4 +109,33 @@ QString MessageOf(const std::function<void()> &F)
         return e.Message();
     }
     return QStringLiteral("<no failure>");
+}
+
+TLockHolder::TLockHolder(const QString &Path, int HeldMs, int Command, short Type)
+{
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return;
+    FPid = ::fork();
+    if (FPid == 0) {
+        const int fd = ::open(QFile::encodeName(Path).constData(), O_RDWR);
+        struct flock lock {};
+        lock.l_type = Type < 0 ? F_WRLCK : Type;
+        if (::fcntl(fd, Command < 0 ? F_SETLK : Command, &lock) == 0 && ::write(ready[1], "r", 1) == 1)
+            ::usleep(useconds_t(HeldMs) * 1000);
+        ::_exit(0);
+    }
+    char byte = 0;
+    if (FPid < 0 || ::read(ready[0], &byte, 1) != 1)
+        ADD_FAILURE() << "the lock could not be taken";
+    ::close(ready[0]);
+    ::close(ready[1]);
+}
+
+TLockHolder::~TLockHolder()
+{
+    if (FPid > 0) {
+        ::kill(FPid, SIGKILL);
+        ::waitpid(FPid, nullptr, 0);
+    }
 }

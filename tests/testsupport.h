@@ -56,3 +56,19 @@ uint32_t SeedAfter(uint32_t Seed, int64_t Steps);
 
 // The message of the EZorvane that F throws, or "<no failure>".
 QString MessageOf(const std::function<void()> &F);
+
+// Another program holding a lock on the whole of Path: a child process
+// takes it (Command F_SETLK, a classic lock, or F_OFD_SETLK; Type F_WRLCK
+// or F_RDLCK) before the constructor returns and keeps it for HeldMs, or
+// until the object goes.
+class TLockHolder {
+public:
+    TLockHolder(const QString &Path, int HeldMs, int Command = -1, short Type = -1);
+    ~TLockHolder();
+    TLockHolder(const TLockHolder &) = delete;
+    TLockHolder &operator=(const TLockHolder &) = delete;
+    int Pid() const { return FPid; }
+
+private:
+    int FPid = -1;
+};

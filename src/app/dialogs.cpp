@@ -23,11 +23,21 @@ QString TStandardDialogs::OpenFile(QWidget *Parent, const QString &Dir, const QS
     return QFileDialog::getOpenFileName(Parent, QString(), Dir, QtFileFilter(Filter));
 }
 
-QString TDialogs::SaveFile(QWidget *, const QString &, const QString &, const QString &) { return {}; }
+QString TDialogs::SaveFile(QWidget *, const QString &, const QString &, const QString &, const QString &) { return {}; }
 
-QString TStandardDialogs::SaveFile(QWidget *Parent, const QString &Dir, const QString &Filter, const QString &Name)
+QString TStandardDialogs::SaveFile(QWidget *Parent, const QString &Dir, const QString &Filter, const QString &Name,
+                                   const QString &Suffix)
 {
-    return QFileDialog::getSaveFileName(Parent, QString(), QDir(Dir).filePath(Name), QtFileFilter(Filter));
+    // A dialog object rather than the static call: only it takes the
+    // default suffix, which it adds before its own overwrite question.
+    QFileDialog dialog(Parent, QString(), Dir, QtFileFilter(Filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(Suffix);
+    dialog.selectFile(Name);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
 }
 
 QString QtFileFilter(const QString &Filter)

@@ -18,8 +18,12 @@ public:
     virtual QString OpenFile(QWidget *Parent, const QString &Dir, const QString &Filter) = 0;
     // A file-save dialog starting in Dir with the file name Name proposed and
     // a filter as for OpenFile; an empty result means the user cancelled.
-    // Dialogs that never save answer as cancelled.
-    virtual QString SaveFile(QWidget *Parent, const QString &Dir, const QString &Filter, const QString &Name);
+    // Suffix (without the dot) is added to a name typed without one before
+    // the dialog asks whether to replace an existing file, so the question
+    // is asked about the name saved to. Dialogs that never save answer as
+    // cancelled.
+    virtual QString SaveFile(QWidget *Parent, const QString &Dir, const QString &Filter, const QString &Name,
+                             const QString &Suffix);
 };
 
 // The real dialogs: QMessageBox and QFileDialog.
@@ -28,7 +32,8 @@ public:
     void Error(QWidget *Parent, const QString &Text) override;
     bool Confirm(QWidget *Parent, const QString &Text) override;
     QString OpenFile(QWidget *Parent, const QString &Dir, const QString &Filter) override;
-    QString SaveFile(QWidget *Parent, const QString &Dir, const QString &Filter, const QString &Name) override;
+    QString SaveFile(QWidget *Parent, const QString &Dir, const QString &Filter, const QString &Name,
+                     const QString &Suffix) override;
 };
 
 // "Universe files|*.xy" -> "Universe files (*.xy)": the filter string of the

@@ -1,6 +1,7 @@
 // Program start: one instance per user and display, then the main window,
 // the help window and the comments window, in that order.
 #include "comments.h"
+#include "gamefile.h"
 #include "help.h"
 #include "singleinstance.h"
 #include "stars.h"
@@ -11,6 +12,8 @@
 
 int main(int argc, char *argv[])
 {
+    // A file size limit makes a write fail, never ends the program.
+    IgnoreFileSizeSignal();
     QApplication app(argc, argv);
     // The name desktops match the window with its menu entry by, and the
     // name of the user's data folder (~/.local/share/zorvane).

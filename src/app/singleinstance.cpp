@@ -7,10 +7,9 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QUrl>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -18,31 +17,30 @@ namespace {
 // What a running instance answers a later start with.
 constexpr char Reply[] = "zorvane: raised\n";
 
+// The user of the program at the other end of a connected local socket;
+// -1 when the system does not tell.
+uid_t PeerUser(qintptr Socket)
+{
+    struct ucred credentials {};
+    socklen_t size = sizeof credentials;
+    if (::getsockopt(int(Socket), SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0)
+        return uid_t(-1);
+    return credentials.uid;
+}
+
 } // namespace
 
 TSingleInstance::TSingleInstance(QObject *Parent) : QObject(Parent)
 {
-    // The user's runtime folder: Qt hands it out only when it is a folder of
-    // the user's own with mode 0700. Without one Qt would fall back to a
-    // folder under TMPDIR, which a start with another TMPDIR would not find:
-    // a fixed folder takes its place.
-    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)) !=
-                                QDir::cleanPath(folder)) {
-        folder = QStringLiteral("/tmp/zorvane-%1").arg(getuid());
-        if (PrivateFolder(folder).isEmpty()) {
-            FNotice = FormatStr(TMsg::FolderNotPrivate, {folder});
-            return;
-        }
-    }
     const QString key = DisplayKey(qEnvironmentVariable("DISPLAY"), qEnvironmentVariable("WAYLAND_DISPLAY"),
                                    qEnvironmentVariable("XDG_RUNTIME_DIR"));
-    // Percent-encoded, so two keys never share a file name; a long one (a
-    // path) is hashed, as a socket's path may not exceed 107 bytes.
+    // Percent-encoded, so two keys never share a name; a long one (a path)
+    // is hashed, as a socket's name may not exceed 107 bytes. The name
+    // starts with a slash so Qt takes it as it is, not under TMPDIR.
     QByteArray name = QUrl::toPercentEncoding(key);
     if (name.size() > 40)
         name = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex();
-    FPath = QDir::cleanPath(folder) + QStringLiteral("/zorvane-") + QString::fromLatin1(name);
+    FName = QStringLiteral("/zorvane/%1/").arg(getuid()) + QString::fromLatin1(name);
 }
 
 TSingleInstance::~TSingleInstance() = default;
@@ -70,27 +68,15 @@ QString TSingleInstance::DisplayKey(const QString &X11, const QString &Wayland, 
     return (host.isEmpty() ? QStringLiteral("localhost") : host) + u':' + number;
 }
 
-QString TSingleInstance::PrivateFolder(const QString &Path)
-{
-    // The check Qt makes of the runtime folder, which it offers for that
-    // folder alone.
-    QDir().mkdir(Path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QFileInfo folder(Path);
-    const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
-                                      QFile::WriteOther | QFile::ExeOther;
-    if (folder.isSymLink() || !folder.isDir() || folder.ownerId() != getuid() ||
-        (folder.permissions() & owner) != owner || (folder.permissions() & others))
-        return {};
-    return Path;
-}
-
 TSingleInstance::TAnswer TSingleInstance::Ask() const
 {
     QLocalSocket socket;
-    socket.connectToServer(FPath);
+    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+    socket.connectToServer(FName);
     if (!socket.waitForConnected(1000))
         return TAnswer::Nobody;
+    if (PeerUser(socket.socketDescriptor()) != getuid())
+        return TAnswer::Stranger;
     // A running instance answers from its event loop, which a start just
     // before this one may take a moment to reach.
     QByteArray reply;
@@ -101,40 +87,50 @@ TSingleInstance::TAnswer TSingleInstance::Ask() const
 
 bool TSingleInstance::Acquire()
 {
-    if (FPath.isEmpty())
-        return true;
-    // Two starts at once take turns to look and listen. Should the lock not
-    // come, looking still works; only a simultaneous start may slip through.
-    QLockFile turn(FPath + QStringLiteral(".lock"));
-    turn.tryLock(10000);
-    switch (Ask()) {
-    case TAnswer::Answered:
-        FNotice = LoadStr(TMsg::AlreadyRunning);
-        return false;
-    case TAnswer::Silent:
-        FNotice = FormatStr(TMsg::SocketSilent, {FPath});
-        return true;
-    case TAnswer::Nobody:
-        break;
-    }
-    // Nobody listens, so a socket still there was left by an instance that
-    // crashed; in the user's own folder it is the user's too.
-    QLocalServer::removeServer(FPath);
-    FServer = new QLocalServer(this);
-    if (!FServer->listen(FPath)) {
-        FNotice = FormatStr(TMsg::SocketUnusable, {FPath, FServer->errorString()});
+    // Two starts at the same moment: the one whose listen fails looks again
+    // and finds the other.
+    for (int look = 0; look < 2; ++look) {
+        switch (Ask()) {
+        case TAnswer::Answered:
+            FNotice = LoadStr(TMsg::AlreadyRunning);
+            return false;
+        case TAnswer::Silent:
+            FNotice = FormatStr(TMsg::SocketSilent, {FName});
+            return true;
+        case TAnswer::Stranger:
+            FNotice = FormatStr(TMsg::SocketTaken, {FName});
+            return true;
+        case TAnswer::Nobody:
+            break;
+        }
+        FServer = new QLocalServer(this);
+        FServer->setSocketOptions(QLocalServer::AbstractNamespaceOption);
+        if (FServer->listen(FName))
+            break;
+        FNotice = FormatStr(TMsg::SocketUnusable, {FName, FServer->errorString()});
+        const bool taken = FServer->serverError() == QAbstractSocket::AddressInUseError;
         delete FServer;
         FServer = nullptr;
-        return true;
+        if (!taken)
+            return true;
     }
+    if (!FServer)
+        return true;
+    FNotice.clear();
     connect(FServer, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *peer = FServer->nextPendingConnection()) {
             connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
+            // Another user's program learns nothing and raises nothing.
+            if (PeerUser(peer->socketDescriptor()) != getuid()) {
+                peer->abort();
+                peer->deleteLater();
+                continue;
+            }
             peer->write(Reply);
             peer->flush(); // now, not on the event loop's next turn
             peer->disconnectFromServer();
+            emit Activated();
         }
-        emit Activated();
     });
     return true;
 }

@@ -1,11 +1,16 @@
 // One running program per user and display. The first instance listens on a
-// local socket in a folder only its user can write to, named after the
-// display; a later start on the same display connects, the first answers and
-// comes to the front, and the later one ends. A later start gives way only to
-// an instance that answers: a socket left behind by a crashed instance is
-// removed, and a folder or socket that cannot be trusted or used lets the
-// program start anyway. Every start that does not simply become the first
-// instance has a Notice to print.
+// local socket in Linux's abstract namespace, named after the user and the
+// display: no folder to share, squat or leave behind, and one name however
+// XDG_RUNTIME_DIR or TMPDIR are set, unset or pointed elsewhere. A later
+// start on the same display connects, the first answers and comes to the
+// front, and the later one ends.
+//
+// Any user may connect to, or take, such a name, so both ends look at the
+// other's user id (SO_PEERCRED): the instance answers and comes forward only
+// for a peer of its own user, and a later start gives way only to an
+// instance of its own user that answers. A name taken by another user, or a
+// listener that does not answer, lets the program start anyway; every start
+// that does not simply become the first instance has a Notice to print.
 #pragma once
 
 #include <QObject>
@@ -16,8 +21,8 @@ class QLocalServer;
 class TSingleInstance : public QObject {
     Q_OBJECT
 public:
-    // The display and the folder come from the environment: DISPLAY,
-    // WAYLAND_DISPLAY and XDG_RUNTIME_DIR.
+    // The display comes from the environment: DISPLAY and WAYLAND_DISPLAY
+    // (with XDG_RUNTIME_DIR for a relative Wayland name).
     explicit TSingleInstance(QObject *Parent = nullptr);
     ~TSingleInstance() override;
 
@@ -27,8 +32,8 @@ public:
     bool Acquire();
     // What this start has to tell the user; empty for a plain first start.
     QString Notice() const { return FNotice; }
-    // The socket's full path; empty when no private folder could be had.
-    QString ServerName() const { return FPath; }
+    // The socket's name in the abstract namespace.
+    QString ServerName() const { return FName; }
 
     // The display a program started with these variables shows its windows
     // on, one spelling for every way of writing it. WAYLAND_DISPLAY wins, as
@@ -40,18 +45,14 @@ public:
     // often one forwarded by ssh from another machine.
     static QString DisplayKey(const QString &X11, const QString &Wayland, const QString &RuntimeDir);
 
-    // Path when it is, or could be made, a folder (not a link) owned by the
-    // user with mode 0700; otherwise empty.
-    static QString PrivateFolder(const QString &Path);
-
 signals:
-    // Another start found this instance.
+    // Another start of the same user found this instance.
     void Activated();
 
 private:
-    enum class TAnswer { Nobody, Answered, Silent };
+    enum class TAnswer { Nobody, Answered, Silent, Stranger };
     TAnswer Ask() const;
 
-    QString FPath, FNotice;
+    QString FName, FNotice;
     QLocalServer *FServer = nullptr;
 };

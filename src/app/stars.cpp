@@ -3,6 +3,7 @@
 #include "accessiblevalues.h"
 #include "comments.h"
 #include "controls.h"
+#include "gamefile.h"
 #include "help.h"
 #include "messages.h"
 #include "movingpanel.h"
@@ -23,7 +24,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QShortcut>
@@ -180,6 +180,10 @@ void TForm1::ConnectHandlers()
         redoKeys.append(QKeySequence(RedoKeys));
     redo->setKeys(redoKeys);
     connect(undo, &QShortcut::activated, this, [this] { FGuard([this] { Undo(); }); });
+    connect(&FSession, &TUniverseSession::StepEnded, this,
+            [this](bool Back, const QString &What, std::exception_ptr Error) {
+                FGuard([&] { StepEnded(Back, What, Error); });
+            });
     connect(redo, &QShortcut::activated, this, [this] { FGuard([this] { Redo(); }); });
     connect(findChild<QCheckBox *>(QStringLiteral("FreeSp")), &QCheckBox::toggled, this, &TForm1::UpdateControls);
 }
@@ -203,8 +207,10 @@ void TForm1::FormShow()
 
 void TForm1::closeEvent(QCloseEvent *Event)
 {
-    // A running generation or relocation ends; closing is never refused.
+    // A running generation or relocation ends, as does an undo waiting for
+    // another program's lock; closing is never refused.
     FTemplates->Stop();
+    FSession.CancelStep();
     if (FPanel->Picking())
         FGuard([this] { FPanel->SpeedButton4Click(); });
     Event->accept();
@@ -248,21 +254,22 @@ void TForm1::OfferWritableCopy()
     if (!FDialogs.Confirm(this, FormatStr(TMsg::WritableCopyQuestion, {QDir::toNativeSeparators(path),
                                                                        FSession.ReadOnly()})))
         return;
-    const QString copy =
-        FDialogs.SaveFile(this, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
-                          LoadStr(TMsg::UniverseFilter), QFileInfo(path).fileName());
+    const QString copy = FDialogs.SaveFile(this, WritableFolderFor(path), LoadStr(TMsg::UniverseFilter),
+                                           QFileInfo(path).fileName(), QStringLiteral("xy"));
     if (copy.isEmpty())
         return;
-    QSaveFile file(copy);
-    if (!file.open(QIODevice::WriteOnly) || file.write(FSession.Image()) != FSession.Image().size() ||
-        !file.commit())
-        throw EZorvane(TMsg::CannotWriteFile, {copy, file.errorString()});
+    // Never over the open file itself, never through a link, never a
+    // partial copy.
+    WriteNewFile(copy, FSession.Image(), path);
     FSession.Open(copy);
 }
 
 void TForm1::Wrote(const QString &What)
 {
-    SetStatusText(StaticText2, FormatStr(TMsg::WroteHint, {What.toHtmlEscaped(), KeyLink(UndoKeys, "undo")}));
+    QString text = FormatStr(TMsg::WroteHint, {What.toHtmlEscaped(), KeyLink(UndoKeys, "undo")});
+    if (!FSession.LastWriteNote().isEmpty())
+        text += QStringLiteral("; ") + FSession.LastWriteNote().toHtmlEscaped();
+    SetStatusText(StaticText2, text);
 }
 
 void TForm1::StepHistory(bool Back)
@@ -277,9 +284,19 @@ void TForm1::StepHistory(bool Back)
         SetStatusText(StaticText2, LoadStr(Back ? TMsg::NothingToUndo : TMsg::NothingToRedo));
         return;
     }
-    const QString what = Back ? FSession.Undo() : FSession.Redo();
-    SetStatusText(StaticText2, Back ? FormatStr(TMsg::UndoneHint, {what.toHtmlEscaped(), KeyLink(RedoKeys, "redo")})
-                                    : FormatStr(TMsg::RedoneHint, {what.toHtmlEscaped(), KeyLink(UndoKeys, "undo")}));
+    // Made at once, or once another program lets go of its lock on the
+    // file: StepEnded says so.
+    FSession.StartStep(Back);
+}
+
+void TForm1::StepEnded(bool Back, const QString &What, std::exception_ptr Error)
+{
+    if (Error)
+        std::rethrow_exception(Error);
+    if (What.isEmpty())
+        return; // cancelled: nothing written
+    SetStatusText(StaticText2, Back ? FormatStr(TMsg::UndoneHint, {What.toHtmlEscaped(), KeyLink(RedoKeys, "redo")})
+                                    : FormatStr(TMsg::RedoneHint, {What.toHtmlEscaped(), KeyLink(UndoKeys, "undo")}));
 }
 
 void TForm1::UpdateControls()

@@ -74,6 +74,7 @@ private:
     void FileOpened();
     void OfferWritableCopy();
     void StepHistory(bool Back);
+    void StepEnded(bool Back, const QString &What, std::exception_ptr Error);
     void Wrote(const QString &What);
     // The enabled state of the window's controls from what goes on: the
     // panel open (everything but the map), a run (no opening, no "Change..."),

@@ -181,6 +181,9 @@ void TTemplateGroup::BitBtn2Click()
     // The second press of a double click is no second run.
     if (FRun || (FLastStart.isValid() && FLastStart.elapsed() < QApplication::doubleClickInterval()))
         return;
+    // An undo waiting for another program's lock holds the file.
+    if (FSession.Busy())
+        throw EZorvane(TMsg::UndoWhileBusy);
     StartRun();
 }
 

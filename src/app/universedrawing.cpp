@@ -3,10 +3,12 @@
 #include "universeview.h"
 
 #include "dialogs.h"
+#include "gamefile.h"
 #include "messages.h"
 #include "placement.h"
 #include "planetnames.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QImageWriter>
@@ -124,16 +126,27 @@ bool TUniverseView::SavePicture()
 {
     const QString name = FFilePath.isEmpty() ? QStringLiteral("universe.png")
                                              : QFileInfo(FFilePath).completeBaseName() + QStringLiteral(".png");
-    QString path = FDialogs.SaveFile(this, FPictureDir, QStringLiteral("PNG pictures|*.png"), name);
+    // The dialog adds ".png" to a name typed without it before it asks
+    // whether to replace a file of that name.
+    const QString path = FDialogs.SaveFile(this, FPictureDir, QStringLiteral("PNG pictures|*.png"), name,
+                                           QStringLiteral("png"));
     if (path.isEmpty())
         return false;
-    if (QFileInfo(path).suffix().compare(QStringLiteral("png"), Qt::CaseInsensitive) != 0)
-        path += QStringLiteral(".png");
-    FPictureDir = QFileInfo(path).absolutePath();
     const QImage picture = Picture(QSize(FPictureWidth->value(), FPictureHeight->value()));
-    QImageWriter writer(path, "png");
-    if (picture.isNull() || !writer.write(picture)) {
-        FDialogs.Error(this, ErrorBoxText(FormatStr(TMsg::CannotWriteFile, {path, writer.errorString()})));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    try {
+        if (picture.isNull() || !writer.write(picture))
+            throw EZorvane(TMsg::CannotWriteFile, {path, writer.errorString()});
+        // Never over the open universe, never through a link, never a
+        // partial picture.
+        WriteNewFile(path, png, FFilePath);
+        FPictureSaved = true;
+        FPictureDir = QFileInfo(path).absolutePath();
+    } catch (const EZorvane &e) {
+        FDialogs.Error(this, ErrorBoxText(e.Message()));
         return false;
     }
     return true;

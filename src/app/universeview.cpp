@@ -2,6 +2,8 @@
 // setters through which the main window feeds it.
 #include "universeview.h"
 
+#include "gamefile.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
@@ -111,7 +113,7 @@ TUniverseView::TUniverseView(TDialogs &Dialogs, QWidget *Parent) : QWidget(Paren
     connect(fit, &QAction::triggered, this, [this] { Fit(); });
     addActions({save, fit});
 
-    FPictureDir = QDir::homePath();
+    FPictureDir = WritableFolderFor({});
     UpdateFairness();
 }
 
@@ -141,8 +143,11 @@ void TUniverseView::SetUniverse(const std::vector<TStarRec> &Stars, int SizeInde
     }
     setWindowTitle(FilePath.isEmpty() ? QStringLiteral("Universe view")
                                       : QStringLiteral("Universe view - %1").arg(QFileInfo(FilePath).fileName()));
-    if (!FilePath.isEmpty() && FPictureDir == QDir::homePath())
-        FPictureDir = QFileInfo(FilePath).absolutePath();
+    // The picture's dialog starts where the player can write: beside the
+    // universe, else the Documents or home folder; once a picture was
+    // saved, where that one went.
+    if (!FilePath.isEmpty() && !FPictureSaved)
+        FPictureDir = WritableFolderFor(FilePath);
     FSaveButton->setEnabled(true);
     if (FBand)
         FLanding = HoldInBand(FLanding);

@@ -168,6 +168,7 @@ private:
     mutable QRectF FTemplateTarget;
     std::optional<QPoint> FPointer; // the pointer's pixel over the canvas
     QString FPictureDir;
+    bool FPictureSaved = false;
 
     // Every name and grid number drawn once, then copied.
     mutable QHash<uint32_t, QImage> FNames;

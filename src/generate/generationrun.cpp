@@ -14,6 +14,15 @@ TGenerationRun::TGenerationRun(TUniverseSession &Session, TStarsXY Universe, con
 {
     FTimer.setInterval(0);
     connect(&FTimer, &QTimer::timeout, this, &TGenerationRun::Turn);
+    connect(&FWrite, &TLockRetry::Ended, this, [this](std::exception_ptr Error, bool Cancelled) {
+        Finish(Cancelled ? TRunEnd::Stopped : Error ? TRunEnd::Failed : TRunEnd::Written, Error);
+    });
+}
+
+void TGenerationRun::Stop()
+{
+    FStop = true;
+    FWrite.Cancel();
 }
 
 TGenerationRun::~TGenerationRun()
@@ -45,10 +54,8 @@ void TGenerationRun::Turn()
             return Finish(TRunEnd::Stopped);
         // Written over the bytes the run read, and recorded for undo with
         // them, whatever the map has shown meanwhile.
-        FSession.SetBusy(false);
-        FRunning = false;
-        FSession.Write(FUniverse, true, FWhat);
-        Finish(TRunEnd::Written);
+        FTimer.stop();
+        FWrite.Start([this] { FSession.Write(FUniverse, true, FWhat); });
     } catch (...) {
         Finish(TRunEnd::Failed, std::current_exception());
     }

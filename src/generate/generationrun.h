@@ -6,9 +6,12 @@
 // The steps run from a zero-delay timer: each turn places stars for a few
 // milliseconds, then gives the event loop its turn (the map's blink timer
 // among others, whose draws then come between two stars, as they always
-// did). Stop() ends the run at its next check, writing nothing.
+// did). Stop() ends the run at its next check, writing nothing. The final
+// write waits for another program's lock on the file for a moment (the run
+// still under way, Stop still ending it), then fails with the reason.
 #pragma once
 
+#include "lockretry.h"
 #include "placement.h"
 #include "session.h"
 
@@ -36,8 +39,9 @@ public:
     // Starts placing on the event loop's next turn; the session is busy
     // until the run ends.
     void Start();
-    // The run ends at its next check, writing nothing.
-    void Stop() { FStop = true; }
+    // The run ends at its next check, writing nothing; a write that waits
+    // for another program's lock ends at once.
+    void Stop();
 
     int StarCount() const { return FUniverse.StarCount; }
     int Placed() const { return FPlacement.Placed(); }
@@ -64,5 +68,6 @@ private:
     bool FStop = false;
     bool FRunning = false;
     TRunEnd FEnd = TRunEnd::Stopped;
+    TLockRetry FWrite;
     std::exception_ptr FError;
 };

@@ -2,7 +2,10 @@
 
 #include "messages.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QtGlobal>
 
 #ifdef Q_OS_UNIX
@@ -11,6 +14,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -141,17 +145,31 @@ int Sync(int Fd)
     return 0;
 }
 
-// Another save of this program waits here until this one has closed the
-// file. A file system without such locks is written without one.
-void Lock(int Fd)
+// Takes the write lock without waiting: another save of this program, or
+// any program holding a lock on the file, makes it throw ELocked, and the
+// caller tries again later (a wait here would freeze the window for as long
+// as the other program likes). A file system without such locks is written
+// without one.
+void Lock(const QString &FileName, int Fd)
 {
-#ifdef F_OFD_SETLKW
+#ifdef F_OFD_SETLK
     struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET; // start and length 0: the whole file
-    while (::fcntl(Fd, F_OFD_SETLKW, &lock) != 0 && errno == EINTR) {
+    int result;
+    while ((result = ::fcntl(Fd, F_OFD_SETLK, &lock)) != 0 && errno == EINTR) {
     }
+    if (result == 0 || (errno != EAGAIN && errno != EACCES))
+        return;
+    // Who holds it: a classic lock names its process, an open-file-
+    // description lock gives -1.
+    struct flock holder {};
+    holder.l_type = F_WRLCK;
+    holder.l_whence = SEEK_SET;
+    const long long pid = ::fcntl(Fd, F_GETLK, &holder) == 0 && holder.l_type != F_UNLCK ? holder.l_pid : 0;
+    throw ELocked(FileName, pid > 0 ? pid : 0);
 #else
+    Q_UNUSED(FileName);
     Q_UNUSED(Fd);
 #endif
 }
@@ -171,15 +189,14 @@ void CheckUnchanged(const QString &FileName, int Fd, const struct stat &Info, co
         Changed(FileName);
 }
 
-// A write past the file size limit raises SIGXFSZ, which ends the process by
-// default. Ignored, the write fails with EFBIG like any other error. A
-// handler the program installed itself stays.
-void IgnoreFileSizeSignal()
+// A file size limit would cut a write of Size bytes short: refused before
+// anything is created or written.
+void CheckSizeLimit(const QString &FileName, qint64 Size)
 {
-    struct sigaction action {};
-    if (::sigaction(SIGXFSZ, nullptr, &action) == 0 && !(action.sa_flags & SA_SIGINFO) &&
-        action.sa_handler == SIG_DFL)
-        ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        static_cast<rlim_t>(Size) > limit.rlim_cur)
+        CannotWrite(FileName, SystemText(EFBIG));
 }
 
 // What replacing the file needs: where it is, and what the new file must
@@ -309,8 +326,8 @@ bool Replace(const QString &FileName, int Fd, const struct stat &Info, const QBy
     CannotWrite(FileName, cause);
 }
 
-void WriteInPlace(const QString &FileName, TDescriptor &Fd, const struct stat &Info, const QByteArray &Expected,
-                  const QByteArray &Image)
+TWriteNote WriteInPlace(const QString &FileName, TDescriptor &Fd, const struct stat &Info,
+                        const QByteArray &Expected, const QByteArray &Image)
 {
     // close() may fail too (a network file system writes back then): a
     // second descriptor keeps the file, and its lock, to put the old bytes
@@ -321,21 +338,127 @@ void WriteInPlace(const QString &FileName, TDescriptor &Fd, const struct stat &I
     CheckUnchanged(FileName, Fd.Get(), Info, Expected);
     qint64 done = 0;
     int error = WriteAt0(Fd.Get(), Image, done);
+    TWriteNote note = TWriteNote::None;
     if (!error) {
         // The write cleared the set-id bits for anyone but root; the owner
-        // may set them again (nobody else could).
+        // may set them again (nobody else could), except set-group-id where
+        // the owner is not in the file's group: the system drops that bit
+        // without an error, and the player is told.
         struct stat now {};
-        if (::fstat(Fd.Get(), &now) == 0 && now.st_mode != Info.st_mode)
+        if (::fstat(Fd.Get(), &now) == 0 && now.st_mode != Info.st_mode) {
             (void)::fchmod(Fd.Get(), Info.st_mode & 07777);
+            if (::fstat(Fd.Get(), &now) == 0 && (Info.st_mode & 06000 & ~now.st_mode) != 0)
+                note = TWriteNote::SetIdCleared;
+        }
         error = Sync(Fd.Get());
     }
     if (error)
         PutBack(FileName, Fd.Get(), Expected, Image, done, error);
     if (const int closeError = Fd.Close())
         PutBack(FileName, spare.Get(), Expected, Image, Image.size(), closeError);
+    return note;
 }
 
+// What the name leads to, when it is nothing a picture or a copy may
+// replace; empty for an ordinary file.
+QString RefusedKind(mode_t Mode)
+{
+    if (S_ISLNK(Mode))
+        return QStringLiteral("it is a symbolic link; choose another name");
+    if (S_ISFIFO(Mode))
+        return QStringLiteral("it is a FIFO (a named pipe); choose another name");
+    if (S_ISCHR(Mode) || S_ISBLK(Mode))
+        return QStringLiteral("it is a device; choose another name");
+    if (S_ISSOCK(Mode))
+        return QStringLiteral("it is a socket; choose another name");
+    if (S_ISDIR(Mode))
+        return QStringLiteral("it is a folder; choose another name");
+    if (!S_ISREG(Mode))
+        return QStringLiteral("it is no ordinary file; choose another name");
+    return {};
+}
+
+bool SameFile(const struct stat &A, const struct stat &B) { return A.st_dev == B.st_dev && A.st_ino == B.st_ino; }
+
 } // namespace
+
+void IgnoreFileSizeSignal()
+{
+    struct sigaction action {};
+    if (::sigaction(SIGXFSZ, nullptr, &action) == 0 && !(action.sa_flags & SA_SIGINFO) &&
+        action.sa_handler == SIG_DFL)
+        ::signal(SIGXFSZ, SIG_IGN);
+}
+
+void WriteNewFile(const QString &FileName, const QByteArray &Bytes, const QString &Protected)
+{
+    IgnoreFileSizeSignal();
+    if (FileName.isEmpty())
+        CannotWrite(FileName, QStringLiteral("No file name given"));
+    const QByteArray name = Encoded(QFileInfo(FileName).absoluteFilePath());
+    struct stat old {};
+    const bool existed = ::lstat(name.constData(), &old) == 0;
+    if (!existed && errno != ENOENT)
+        CannotWrite(FileName, SystemText(errno));
+    if (existed) {
+        if (const QString kind = RefusedKind(old.st_mode); !kind.isEmpty())
+            CannotWrite(FileName, kind);
+        struct stat open {};
+        if (!Protected.isEmpty() && ::stat(Encoded(Protected).constData(), &open) == 0 && SameFile(old, open))
+            CannotWrite(FileName, QStringLiteral("it is the open universe file; choose another name"));
+    }
+    CheckSizeLimit(FileName, Bytes.size());
+    const qsizetype slash = name.lastIndexOf('/');
+    TTemporary temporary(slash > 0 ? name.left(slash) : QByteArray("/"));
+    if (!temporary.Created())
+        CannotWrite(FileName, SystemText(errno));
+    // A new file gets the mode any new file of the user gets; a replaced one
+    // keeps its own. The mask can only be read by setting it; the program
+    // creates files on this one thread only.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(temporary.Fd(), existed ? (old.st_mode & 07777) : (0666 & ~mask)) != 0)
+        CannotWrite(FileName, SystemText(errno));
+    qint64 done = 0;
+    if (const int error = WriteAt0(temporary.Fd(), Bytes, done))
+        CannotWrite(FileName, SystemText(error));
+    if (const int error = Sync(temporary.Fd()))
+        CannotWrite(FileName, SystemText(error));
+    if (const int error = temporary.Close())
+        CannotWrite(FileName, SystemText(error));
+    // The name must still lead where it did when it was looked at: nothing
+    // where there was nothing (the rename then refuses to replace anything
+    // that came meanwhile), or the same ordinary file.
+    struct stat now {};
+    const bool exists = ::lstat(name.constData(), &now) == 0;
+    if (exists != existed || (exists && !SameFile(now, old)))
+        Changed(FileName);
+    int renamed = existed ? ::rename(temporary.Name(), name.constData())
+                          : ::renameat2(AT_FDCWD, temporary.Name(), AT_FDCWD, name.constData(), RENAME_NOREPLACE);
+    if (renamed != 0 && !existed && (errno == EINVAL || errno == ENOSYS)) // no such rename on this file system
+        renamed = ::rename(temporary.Name(), name.constData());
+    if (renamed != 0 && errno == EEXIST)
+        Changed(FileName); // a file came under the name meanwhile
+    if (renamed != 0)
+        CannotWrite(FileName, SystemText(errno));
+    temporary.Keep();
+    TDescriptor folder(::open(slash > 0 ? name.left(slash).constData() : "/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.Get() >= 0)
+        (void)Sync(folder.Get());
+}
+
+QString WritableFolderFor(const QString &FileName)
+{
+    if (!FileName.isEmpty()) {
+        const QString folder = QFileInfo(FileName).absolutePath();
+        if (::access(Encoded(folder).constData(), W_OK | X_OK) == 0)
+            return folder;
+    }
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return documents;
+    return QDir::homePath();
+}
 
 QByteArray ReadGameFile(const QString &FileName, qint64 MaxSize)
 {
@@ -369,27 +492,22 @@ QString WriteRefusal(const QString &FileName)
     return {};
 }
 
-void WriteGameFile(const QString &FileName, const QByteArray &Expected, const QByteArray &Image)
+TWriteNote WriteGameFile(const QString &FileName, const QByteArray &Expected, const QByteArray &Image)
 {
     if (Image.size() != Expected.size())
         CannotWrite(FileName, QStringLiteral("The new contents do not have the file's length"));
     IgnoreFileSizeSignal();
     struct stat info {};
     TDescriptor fd(OpenRegular(FileName, TMsg::CannotWriteFile, info));
-    Lock(fd.Get());
+    Lock(FileName, fd.Get());
     CheckUnchanged(FileName, fd.Get(), info, Expected);
     if (Image == Expected)
-        return;
-    // A file size limit would cut either write short: refuse before
-    // anything is created or written.
-    struct rlimit limit {};
-    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
-        static_cast<rlim_t>(Image.size()) > limit.rlim_cur)
-        CannotWrite(FileName, SystemText(EFBIG));
+        return TWriteNote::None;
+    CheckSizeLimit(FileName, Image.size());
     TPlace place;
     if (MayReplace(FileName, fd.Get(), info, place) && Replace(FileName, fd.Get(), info, Expected, Image, place))
-        return;
-    WriteInPlace(FileName, fd, info, Expected, Image);
+        return TWriteNote::None;
+    return WriteInPlace(FileName, fd, info, Expected, Image);
 }
 
 #endif

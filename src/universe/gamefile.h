@@ -30,6 +30,9 @@
 //   write clears the set-id bits). A kill can interrupt such a write only
 //   between pages of memory, so a file of at most 4096 bytes is never torn
 //   by one; a larger one can be.
+// The lock is taken without waiting: while another program holds one on the
+// file (any lock, a read lock too), ELocked says so and nothing is written,
+// so the caller can try again a little later without freezing the window.
 // A file size limit is checked first, and SIGXFSZ is ignored (where it still
 // has its default action) so that no write can end the process.
 //
@@ -61,12 +64,61 @@ QByteArray ReadGameFileToView(const QString &FileName, qint64 MaxSize);
 // when it can.
 QString WriteRefusal(const QString &FileName);
 
+// What a save that succeeded has to tell all the same.
+enum class TWriteNote {
+    None,
+    // The file had a set-id bit that the system cleared on writing and
+    // would not let its owner set again (an owner outside the file's group
+    // loses set-group-id that way): no way of saving could keep it.
+    SetIdCleared,
+};
+
 // Replaces the contents of FileName by Image, which has Expected's length,
 // provided the file still holds exactly Expected. Throws EZorvane with
-// TMsg::FileChanged when it does not (nothing written), with
+// TMsg::FileChanged when it does not (nothing written), ELocked while
+// another program holds a lock on it (nothing written), with
 // TMsg::CannotWriteFile for every error of opening, writing, syncing,
 // closing or replacing, and EWrittenWithError as below.
-void WriteGameFile(const QString &FileName, const QByteArray &Expected, const QByteArray &Image);
+TWriteNote WriteGameFile(const QString &FileName, const QByteArray &Expected, const QByteArray &Image);
+
+// Another program holds a lock on the file; nothing was written. Holder is
+// its process id where the system tells it (classic fcntl locks do,
+// open-file-description locks don't), else 0.
+class ELocked : public EZorvane {
+public:
+    ELocked(const QString &FileName, long long Holder)
+        : EZorvane(Holder > 0 ? FormatStr(TMsg::FileLockedBy, {Holder, FileName})
+                              : FormatStr(TMsg::FileLocked, {FileName})),
+          FHolder(Holder)
+    {
+    }
+    long long Holder() const { return FHolder; }
+
+private:
+    long long FHolder;
+};
+
+// Writes Bytes as the file FileName for a picture or a copy the player asked
+// for, never through the name: the name is looked at without following it,
+// and a symbolic link, FIFO, device, socket or folder there is refused with
+// what it is, as is the file Protected (the open universe, compared by
+// device and inode). The bytes go to a new hidden file beside it, every
+// write checked, synced and closed, which is then renamed to the name: an
+// existing file there (the player agreed to replace it) is replaced whole or
+// not at all, and a failure leaves no partial file behind. Nothing is ever
+// opened with truncation. Throws EZorvane (TMsg::CannotWriteFile with the
+// system's reason).
+void WriteNewFile(const QString &FileName, const QByteArray &Bytes, const QString &Protected);
+
+// Where a save dialog for something made from the universe FileName starts:
+// the universe's own folder when the user may write there, else the
+// Documents folder if there is one, else the home folder.
+QString WritableFolderFor(const QString &FileName);
+
+// A write past the file size limit raises SIGXFSZ, which ends the process
+// by default; ignored (where it still has its default action), the write
+// fails with EFBIG like any other error. The program calls it at its start.
+void IgnoreFileSizeSignal();
 
 // The save failed after the new image reached the file (its sync or the
 // close failed), and the previous bytes could not be put back: the file

@@ -2,7 +2,11 @@
 
 #include "messages.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QtGlobal>
 
 #ifndef Q_OS_UNIX
@@ -49,7 +53,7 @@ QByteArray ReadGameFile(const QString &FileName, qint64 MaxSize)
     return bytes;
 }
 
-void WriteGameFile(const QString &FileName, const QByteArray &Expected, const QByteArray &Image)
+TWriteNote WriteGameFile(const QString &FileName, const QByteArray &Expected, const QByteArray &Image)
 {
     if (Image.size() != Expected.size())
         CannotWrite(FileName, QStringLiteral("The new contents do not have the file's length"));
@@ -62,7 +66,7 @@ void WriteGameFile(const QString &FileName, const QByteArray &Expected, const QB
     if (current != Expected)
         Changed(FileName);
     if (Image == Expected)
-        return;
+        return TWriteNote::None;
     if (!file.seek(0) || file.write(Image) != Image.size() || !file.flush()) {
         const QString cause = file.errorString();
         if (file.seek(0))
@@ -73,6 +77,34 @@ void WriteGameFile(const QString &FileName, const QByteArray &Expected, const QB
     file.close();
     if (file.error() != QFileDevice::NoError)
         CannotWrite(FileName, file.errorString());
+    return TWriteNote::None;
+}
+
+void IgnoreFileSizeSignal() {}
+
+void WriteNewFile(const QString &FileName, const QByteArray &Bytes, const QString &Protected)
+{
+    const QFileInfo target(FileName);
+    if (target.isSymLink() || (target.exists() && !target.isFile()))
+        CannotWrite(FileName, QStringLiteral("it is no ordinary file; choose another name"));
+    if (!Protected.isEmpty() && target.exists() && target.canonicalFilePath() == QFileInfo(Protected).canonicalFilePath())
+        CannotWrite(FileName, QStringLiteral("it is the open universe file; choose another name"));
+    // QSaveFile may ignore a failed final flush; the bytes are checked back.
+    QSaveFile file(FileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(Bytes) != Bytes.size() || !file.commit())
+        CannotWrite(FileName, file.errorString());
+    QFile back(FileName);
+    if (!back.open(QIODevice::ReadOnly) || back.readAll() != Bytes)
+        CannotWrite(FileName, QStringLiteral("The file does not hold what was written"));
+}
+
+QString WritableFolderFor(const QString &FileName)
+{
+    const QFileInfo folder(QFileInfo(FileName).absolutePath());
+    if (!FileName.isEmpty() && folder.isWritable())
+        return folder.absoluteFilePath();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 #endif

@@ -51,14 +51,14 @@ QString LoadStr(TMsg id)
         return QStringLiteral("%d planets bear the name \"%s\"; move them with another tool or rename them first");
     case TMsg::AlreadyRunning:
         return QStringLiteral("Zorvane is already running on this display; its window was brought to the front");
-    case TMsg::FolderNotPrivate:
-        return QStringLiteral("Cannot check for a running Zorvane: the folder \"%s\" cannot be made or is not "
-                              "the user's own with mode 0700; starting anyway");
     case TMsg::SocketUnusable:
         return QStringLiteral("Cannot check for a running Zorvane through \"%s\": %s; starting anyway");
     case TMsg::SocketSilent:
         return QStringLiteral("Cannot check for a running Zorvane: \"%s\" accepts connections but does not "
                               "answer; starting anyway");
+    case TMsg::SocketTaken:
+        return QStringLiteral("Cannot check for a running Zorvane: \"%s\" is held by another user; starting "
+                              "anyway");
     case TMsg::WrittenWithError:
         return QStringLiteral("The new contents are in the file \"%s\", but the system reported an error "
                               "that could not be undone: %s");
@@ -95,6 +95,13 @@ QString LoadStr(TMsg id)
     case TMsg::MapNearest: return QStringLiteral(" Nearest planet: %s [%d:%d].");
     case TMsg::StatusKeys:
         return QStringLiteral("What the last action did. Ctrl+Z undoes the last write, Ctrl+Shift+Z redoes it.");
+    case TMsg::FileLocked:
+        return QStringLiteral("Another program holds a lock on the file \"%s\"; nothing was written. Close that "
+                              "program and try again");
+    case TMsg::FileLockedBy:
+        return QStringLiteral("Another program (process %d) holds a lock on the file \"%s\"; nothing was written. "
+                              "Close that program and try again");
+    case TMsg::SetIdCleared: return QStringLiteral("the system cleared its set-group-id bit");
     case TMsg::ResumeRun: return QStringLiteral("%d of %d planets already moved; moving the rest");
     }
     return {};

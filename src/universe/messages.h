@@ -49,9 +49,9 @@ enum class TMsg {
     UndoWhileBusy,
     DuplicateStarName,    // %d count, %s name
     AlreadyRunning,
-    FolderNotPrivate,     // %s path
     SocketUnusable,       // %s path, %s reason
     SocketSilent,         // %s path
+    SocketTaken,          // %s name
     WrittenWithError,     // %s path, %s reason
     FileCorruptNamed,     // %s path
     TemplatesNotFoundIn,  // %s folders
@@ -72,6 +72,9 @@ enum class TMsg {
     MapPointing,          // %d x, %d y
     MapNearest,           // %s name, %d x, %d y
     StatusKeys,
+    FileLocked,           // %s path
+    FileLockedBy,         // %d process, %s path
+    SetIdCleared,
 };
 
 // The raw text of one entry, placeholders unfilled.

@@ -5,13 +5,28 @@
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QTimer>
+#include <memory>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
 
-TUniverseSession::TUniverseSession(QObject *Parent) : QObject(Parent), FWatcher(new QFileSystemWatcher(this))
+// How often the path is looked at besides the watcher's events.
+constexpr int LookMs = 1000;
+
+TUniverseSession::TUniverseSession(QObject *Parent)
+    : QObject(Parent), FWatcher(new QFileSystemWatcher(this)), FLook(new QTimer(this)), FStep(new TLockRetry(this))
 {
+    FLook->setInterval(LookMs);
+    connect(FLook, &QTimer::timeout, this, [this] {
+        // An exception never leaves a timer: a file that cannot be looked
+        // at shows as gone.
+        try {
+            Refresh();
+        } catch (const std::exception &) {
+        }
+    });
     connect(FWatcher, &QFileSystemWatcher::fileChanged, this, [this](const QString &Path) {
         if (Path != FPath)
             return;
@@ -39,6 +54,7 @@ TUniverseSession::TDiskStatus TUniverseSession::StatusOf(const QString &Path)
     if (::stat(QFile::encodeName(Path).constData(), &info) != 0)
         return status;
     status.Size = info.st_size;
+    status.Device = static_cast<qint64>(info.st_dev);
     status.Inode = static_cast<qint64>(info.st_ino);
     status.ModifiedNs = qint64{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
     status.ChangedNs = qint64{info.st_ctim.tv_sec} * 1000000000 + info.st_ctim.tv_nsec;
@@ -98,6 +114,7 @@ void TUniverseSession::Open(const QString &FileName)
     if (FHistory->Current() != FImage)
         FHistory->Clear();
     Watch();
+    FLook->start();
     emit Opened();
 }
 
@@ -132,6 +149,10 @@ bool TUniverseSession::Refresh()
     const TDiskStatus status = StatusOf(FPath);
     if (status == FStatus && status.Size >= 0)
         return false;
+    // Another file under the name (a folder on the path swapped, a file
+    // renamed over it): the watcher must follow the new one.
+    if (status.Device != FStatus.Device || status.Inode != FStatus.Inode)
+        Watch();
     FStatus = status;
     const bool had = FUniverse.has_value();
     const QByteArray before = FImage;
@@ -186,12 +207,16 @@ void TUniverseSession::Write(TStarsXY &Universe, bool SortByX, const QString &Wh
         Take(Universe.FileImage());
         emit Changed();
     };
+    FLastNote.clear();
+    TWriteNote note;
     try {
-        Universe.SaveToFile(FPath, SortByX);
+        note = Universe.SaveToFile(FPath, SortByX);
     } catch (const EWrittenWithError &) {
         made();
         throw;
     }
+    if (note == TWriteNote::SetIdCleared)
+        FLastNote = LoadStr(TMsg::SetIdCleared);
     made();
 }
 
@@ -211,6 +236,22 @@ void TUniverseSession::StepHistory(bool Back, QString &What)
     FStatus = {};
     Refresh();
 }
+
+void TUniverseSession::StartStep(bool Back)
+{
+    if (Busy())
+        throw EZorvane(TMsg::UndoWhileBusy);
+    auto what = std::make_shared<QString>();
+    // One connection per step, gone with it.
+    auto ended = std::make_shared<QMetaObject::Connection>();
+    *ended = connect(FStep, &TLockRetry::Ended, this, [this, Back, what, ended](std::exception_ptr Error, bool) {
+        disconnect(*ended);
+        emit StepEnded(Back, *what, Error);
+    });
+    FStep->Start([this, Back, what] { StepHistory(Back, *what); });
+}
+
+void TUniverseSession::CancelStep() { FStep->Cancel(); }
 
 QString TUniverseSession::Undo()
 {

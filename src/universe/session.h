@@ -11,6 +11,7 @@
 // session for it and never opens the file itself.
 #pragma once
 
+#include "lockretry.h"
 #include "starsxy.h"
 #include "writehistory.h"
 
@@ -21,6 +22,7 @@
 #include <optional>
 
 class QFileSystemWatcher;
+class QTimer;
 
 class TUniverseSession : public QObject {
     Q_OBJECT
@@ -54,7 +56,12 @@ public:
     // Writes Universe, read by ReadForOperation, back to the file through
     // the one save path (only over the bytes it was read from) and records
     // the write for undo with the words What. SortByX as for SaveToFile.
+    // Throws ELocked, writing nothing, while another program holds a lock
+    // on the file (a TLockRetry tries again).
     void Write(TStarsXY &Universe, bool SortByX, const QString &What);
+    // What the last write had to tell besides (a set-id bit the system
+    // cleared), as words for the status line; empty for nothing.
+    QString LastWriteNote() const { return FLastNote; }
 
     // Undo and redo of the writes to the open file. Refused while a run
     // holds the file. Throw as the history does; return what was undone.
@@ -62,6 +69,13 @@ public:
     bool CanRedo() const { return FHistory->CanRedo(); }
     QString Undo();
     QString Redo();
+    // Undo (Back) or redo as the player asks for it: made now or, while
+    // another program holds a lock on the file, tried again for about two
+    // seconds with the session busy meanwhile; StepEnded tells how it went.
+    // Throws at once when a run holds the file.
+    void StartStep(bool Back);
+    // Ends a step that waits for a lock, with nothing written.
+    void CancelStep();
     // The open file's history. Each file keeps its own for the session:
     // opening a file again finds its history, provided the file still holds
     // the bytes that history left.
@@ -72,20 +86,24 @@ public:
     // looked at; nothing is written to it.
     QString ReadOnly() const { return FReadOnly; }
 
-    // A generation or relocation holds the file: no other file, no undo.
-    bool Busy() const { return FBusy; }
+    // A generation or relocation holds the file, or an undo or redo waits
+    // for another program's lock: no other file, no undo.
+    bool Busy() const { return FBusy || FStep->Waiting(); }
     void SetBusy(bool Busy) { FBusy = Busy; }
 
 signals:
     // A file was opened (Changed is not emitted for it).
     void Opened();
+    // A step StartStep began is over: What was undone or redone, or Error
+    // says why not (null and an empty What: cancelled).
+    void StepEnded(bool Back, const QString &What, std::exception_ptr Error);
     // The universe the session holds changed: a write, an undo or redo, a
     // change made by another program, or the file vanished or came back.
     void Changed();
 
 private:
     struct TDiskStatus {
-        qint64 Size = -1, Inode = -1, ModifiedNs = -1, ChangedNs = -1;
+        qint64 Size = -1, Device = -1, Inode = -1, ModifiedNs = -1, ChangedNs = -1;
         bool operator==(const TDiskStatus &) const = default;
     };
     static TDiskStatus StatusOf(const QString &Path);
@@ -107,5 +125,11 @@ private:
     TWriteHistory *FHistory = &FNoHistory;
     QString FReadOnly;
     QFileSystemWatcher *FWatcher;
+    // The watcher follows the file and its folder, but not a folder higher
+    // up that is renamed away with another put in its place: the path is
+    // looked at on this timer as well.
+    QTimer *FLook;
+    TLockRetry *FStep;
     bool FBusy = false;
+    QString FLastNote;
 };

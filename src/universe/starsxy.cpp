@@ -249,16 +249,18 @@ QByteArray TStarsXY::PackImage(bool SortByX) const
     return image;
 }
 
-void TStarsXY::SaveToFile(const QString &FileName, bool SortByX)
+TWriteNote TStarsXY::SaveToFile(const QString &FileName, bool SortByX)
 {
     QByteArray image = PackImage(SortByX);
+    TWriteNote note;
     try {
-        WriteGameFile(FileName, FReadImage, image);
+        note = WriteGameFile(FileName, FReadImage, image);
     } catch (const EWrittenWithError &) {
         FFileImage = std::move(image); // the file holds it all the same
         throw;
     }
     FFileImage = std::move(image);
+    return note;
 }
 
 TBounds TStarsXY::GetBounds() const

@@ -8,6 +8,8 @@
 // was read, and the file never changes length.
 #pragma once
 
+#include "gamefile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <array>
@@ -87,8 +89,9 @@ public:
     // the image. Only over what was read: when the file no longer holds
     // exactly ReadImage() (another program changed it), nothing is written
     // and EZorvane with TMsg::FileChanged is thrown. See WriteGameFile.
-    // FileImage() is the image written, afterwards.
-    void SaveToFile(const QString &FileName, bool SortByX);
+    // FileImage() is the image written, afterwards. Returns what the save
+    // has to tell besides.
+    TWriteNote SaveToFile(const QString &FileName, bool SortByX);
     // The planet words patched into a copy of the image, without writing
     // anything; the universe itself does not change.
     QByteArray PackImage(bool SortByX) const;

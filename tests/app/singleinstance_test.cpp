@@ -8,29 +8,87 @@
 #include <QLocalServer>
 #include <QProcessEnvironment>
 #include <QSignalSpy>
+#include <QTest>
+#include <csignal>
+#include <cstring>
 #include <future>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-// Each test has a runtime folder of its own, on display ":1".
+// Each test on a display of its own, so parallel tests never meet.
 class SingleInstance : public testing::Test {
 protected:
     void SetUp() override
     {
+        static int test = 0;
+        qputenv("DISPLAY", QStringLiteral(":%1%2").arg(::getpid()).arg(++test).toUtf8());
         qputenv("XDG_RUNTIME_DIR", Run.Dir().toUtf8());
-        qputenv("DISPLAY", ":1");
         qunsetenv("WAYLAND_DISPLAY");
     }
     void TearDown() override
     {
-        for (const QString &name : {"XDG_RUNTIME_DIR", "DISPLAY", "WAYLAND_DISPLAY", "TMPDIR"})
-            Saved.contains(name) ? void(qputenv(qPrintable(name), Saved.value(name).toLocal8Bit()))
-                                 : void(qunsetenv(qPrintable(name)));
+        for (const char *name : {"XDG_RUNTIME_DIR", "DISPLAY", "WAYLAND_DISPLAY", "TMPDIR"})
+            Saved.contains(QLatin1String(name)) ? void(qputenv(name, Saved.value(QLatin1String(name)).toLocal8Bit()))
+                                                : void(qunsetenv(name));
     }
     const QProcessEnvironment Saved = QProcessEnvironment::systemEnvironment();
     TScratch Run;
+};
+
+// A socket of user nobody in a child: listening on Name (never answering),
+// or connecting to it and reporting what it read. The child ends with the
+// returned guard.
+struct TStranger {
+    pid_t Child = -1;
+    int Pipe[2] = {-1, -1};
+    TStranger(const QString &Name, bool Listen)
+    {
+        EXPECT_EQ(::pipe(Pipe), 0);
+        Child = ::fork();
+        if (Child != 0) {
+            ::close(Pipe[1]);
+            return;
+        }
+        ::close(Pipe[0]);
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = Name.toUtf8();
+        std::memcpy(address.sun_path + 1, name.constData(), size_t(name.size()));
+        const auto size = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+        const auto *at = reinterpret_cast<const sockaddr *>(&address);
+        char got[64] = "";
+        if (Listen) {
+            if (::bind(fd, at, size) != 0 || ::listen(fd, 4) != 0)
+                ::_exit(4);
+        } else if (::connect(fd, at, size) != 0 || ::read(fd, got, sizeof got - 1) < 0) {
+            ::_exit(5);
+        }
+        (void)!::write(Pipe[1], got[0] ? got : "-", std::max<size_t>(1, std::strlen(got)));
+        ::pause();
+        ::_exit(0);
+    }
+    QByteArray Said() const
+    {
+        char buffer[64] = "";
+        const ssize_t n = ::read(Pipe[0], buffer, sizeof buffer - 1);
+        return QByteArray(buffer, int(std::max<ssize_t>(n, 0)));
+    }
+    ~TStranger()
+    {
+        if (Child > 0) {
+            ::kill(Child, SIGKILL);
+            ::waitpid(Child, nullptr, 0);
+        }
+        ::close(Pipe[0]);
+    }
 };
 
 } // namespace
@@ -54,67 +112,71 @@ TEST(SingleInstanceKey, OneKeyPerDisplayHoweverWritten)
             EXPECT_EQ(key(x1, w1) == key(x2, w2), display1 == display2) << x1 << w1 << " vs " << x2 << w2;
 }
 
-TEST_F(SingleInstance, ASecondStartOnTheSameDisplayRaisesTheFirst)
+TEST_F(SingleInstance, ASecondStartOnTheSameDisplayRaisesTheFirstHoweverItsFoldersAreSet)
 {
     TSingleInstance first;
     ASSERT_TRUE(first.Acquire());
     QSignalSpy activated(&first, &TSingleInstance::Activated);
-    qputenv("DISPLAY", "unix:1.0");
-    // The first answers from this thread's event loop: the second starts in
-    // another thread.
-    auto second = std::async(std::launch::async, [] {
-        TSingleInstance instance;
-        const bool alone = instance.Acquire();
-        return std::make_pair(alone, instance.Notice());
-    });
-    EXPECT_TRUE(activated.wait(5000)) << "the running instance is asked to come forward";
-    EXPECT_EQ(second.get(), std::make_pair(false, QStringLiteral("Zorvane is already running on this display; "
-                                                                 "its window was brought to the front")));
+    const QString display = qEnvironmentVariable("DISPLAY");
+    // The variables of the second start: the display spelled otherwise,
+    // and the runtime and temporary folders set elsewhere or not at all.
+    const std::tuple<QString, const char *, const char *> rows[] = {
+        {display + QStringLiteral(".0"), nullptr, nullptr},
+        {QStringLiteral("unix") + display, "/nowhere", "/elsewhere"},
+        {display, nullptr, "/elsewhere"}};
+    for (const auto &[second, runtime, temporary] : rows) {
+        SCOPED_TRACE(second.toStdString());
+        qputenv("DISPLAY", second.toUtf8());
+        runtime ? void(qputenv("XDG_RUNTIME_DIR", runtime)) : void(qunsetenv("XDG_RUNTIME_DIR"));
+        temporary ? void(qputenv("TMPDIR", temporary)) : void(qunsetenv("TMPDIR"));
+        // The first answers from this thread's event loop: the second
+        // starts in another thread.
+        auto start = std::async(std::launch::async, [] {
+            TSingleInstance instance;
+            const bool alone = instance.Acquire();
+            return std::make_pair(alone, instance.Notice());
+        });
+        EXPECT_TRUE(activated.wait(5000)) << "the running instance is asked to come forward";
+        EXPECT_EQ(start.get(), std::make_pair(false, QStringLiteral("Zorvane is already running on this display; "
+                                                                    "its window was brought to the front")));
+    }
 }
 
-TEST_F(SingleInstance, StartsPastALeftoverOrASocketThatDoesNotAnswer)
+TEST_F(SingleInstance, StartsPastANameThatDoesNotAnswerOrIsAnotherUsers)
 {
-    const QString path = TSingleInstance().ServerName();
-    ASSERT_TRUE(path.startsWith(Run.Dir() + u'/'));
-    QLocalServer squatter; // listens, but never answers
-    ASSERT_TRUE(squatter.listen(path));
-    TSingleInstance beside;
-    EXPECT_TRUE(beside.Acquire());
-    EXPECT_EQ(beside.Notice(), QStringLiteral("Cannot check for a running Zorvane: \"%1\" accepts connections but "
-                                              "does not answer; starting anyway").arg(path));
-    squatter.close();
-    QFile(path).open(QIODevice::WriteOnly); // a crashed instance's leftover
-    TSingleInstance next;
-    EXPECT_TRUE(next.Acquire());
-    EXPECT_EQ(next.Notice(), QString()) << "the new instance listens in the leftover's place";
+    const QString name = TSingleInstance().ServerName();
+    {
+        QLocalServer silent; // the user's own, listening but never answering
+        silent.setSocketOptions(QLocalServer::AbstractNamespaceOption);
+        ASSERT_TRUE(silent.listen(name));
+        TSingleInstance beside;
+        EXPECT_TRUE(beside.Acquire());
+        EXPECT_EQ(beside.Notice(), QStringLiteral("Cannot check for a running Zorvane: \"%1\" accepts connections "
+                                                  "but does not answer; starting anyway").arg(name));
+    }
+    if (::getuid() != 0)
+        GTEST_SKIP() << "another user's socket needs root to switch users";
+    TStranger squatter(name, true);
+    ASSERT_EQ(squatter.Said(), "-");
+    TSingleInstance start;
+    EXPECT_TRUE(start.Acquire()) << "a name another user took never blocks the start";
+    EXPECT_EQ(start.Notice(), QStringLiteral("Cannot check for a running Zorvane: \"%1\" is held by another user; "
+                                             "starting anyway").arg(name));
 }
 
-TEST_F(SingleInstance, WithoutAPrivateRuntimeFolderTheSocketGoesToAFixedOne)
+TEST_F(SingleInstance, AnswersOnlyItsOwnUser)
 {
-    const QString fixed = QStringLiteral("/tmp/zorvane-%1").arg(getuid());
-    qputenv("TMPDIR", Run.Dir().toUtf8()); // which a start from another shell may not share
-    QFile::setPermissions(Run.Dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther);
-    EXPECT_EQ(QFileInfo(TSingleInstance().ServerName()).path(), fixed);
-    qunsetenv("XDG_RUNTIME_DIR");
-    EXPECT_EQ(QFileInfo(TSingleInstance().ServerName()).path(), fixed);
-}
-
-TEST(SingleInstanceFolder, TrustsOnlyAFolderOfTheUsersOwnWithMode0700)
-{
-    TScratch scratch;
-    const QFile::Permissions rwx = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-    for (const char *name : {"own", "open", "shared", "other"})
-        QDir(scratch.Dir()).mkdir(QLatin1String(name), rwx);
-    QFile::setPermissions(scratch.Path(QStringLiteral("open")), rwx | QFile::ReadOther | QFile::ExeOther);
-    QFile::setPermissions(scratch.Path(QStringLiteral("shared")), rwx | QFile::WriteGroup);
-    QFile::link(scratch.Path(QStringLiteral("own")), scratch.Path(QStringLiteral("link")));
-    // Only root can give a folder to another user.
-    const bool other = getuid() == 0 && chown(qPrintable(scratch.Path(QStringLiteral("other"))), 65534, 65534) == 0;
-    const std::pair<const char *, bool> rows[] = {
-        {"own", true}, {"new", true}, {"open", false}, {"shared", false}, {"link", false}, {"other", !other}};
-    for (const auto &[name, trusted] : rows)
-        EXPECT_EQ(TSingleInstance::PrivateFolder(scratch.Path(QLatin1String(name))),
-                  trusted ? scratch.Path(QLatin1String(name)) : QString()) << name;
+    if (::getuid() != 0)
+        GTEST_SKIP() << "another user's start needs root to switch users";
+    TSingleInstance first;
+    ASSERT_TRUE(first.Acquire());
+    QSignalSpy activated(&first, &TSingleInstance::Activated);
+    TStranger caller(first.ServerName(), false);
+    // The stranger's read ends when the instance drops it, unanswered.
+    auto said = std::async(std::launch::async, [&] { return caller.Said(); });
+    (void)QTest::qWaitFor([&] { return said.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 5000);
+    EXPECT_EQ(said.get(), "-");
+    EXPECT_EQ(activated.count(), 0);
 }
 
 TEST(Dialogs, FilterInQtNotation)

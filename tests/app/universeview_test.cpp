@@ -134,9 +134,10 @@ TEST(UniverseView, SavesThePictureAsPng)
         SCOPED_TRACE(row.Width);
         open.View.findChild<QSpinBox *>(QStringLiteral("PictureWidth"))->setValue(row.Width);
         open.View.findChild<QSpinBox *>(QStringLiteral("PictureHeight"))->setValue(row.Height);
-        open.Dialogs.SavePaths = {dir.filePath(QStringLiteral("map"))}; // ".png" is added
+        open.Dialogs.SavePaths = {dir.filePath(QStringLiteral("map.png"))};
         QTest::keyClick(open.View.Canvas(), Qt::Key_S, Qt::ControlModifier);
         EXPECT_EQ(open.Dialogs.LastSaveName, QStringLiteral("small-128planets-3players.png"));
+        EXPECT_EQ(open.Dialogs.LastSaveSuffix, QStringLiteral("png")) << "the dialog adds it before asking";
         const QImage png(dir.filePath(QStringLiteral("map.png")), "png");
         ASSERT_FALSE(png.isNull());
         EXPECT_EQ(png.size(), QSize(row.Width, row.Height));

@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -62,5 +64,43 @@ TEST(GenerationRun, WritesTheReferenceUniverseOrNothingWhenStopped)
         EXPECT_EQ(ProgramRandom().Seed, 4001038765u);
         EXPECT_EQ(session.Undo(), QStringLiteral("placed"));
         EXPECT_EQ(ReadBytes(path), original);
+    }
+}
+
+// Another program's lock on the file holds the final write up: the run
+// stays under way (the window answers, Stop still ends it) and writes once
+// the lock goes, or gives up after about two seconds with the reason.
+TEST(GenerationRun, AnotherProgramsLockHoldsTheWriteUp)
+{
+    const struct {
+        int HeldMs;
+        bool Stop;
+        TRunEnd End;
+    } rows[] = {{400, false, TRunEnd::Written}, {5000, false, TRunEnd::Failed}, {5000, true, TRunEnd::Stopped}};
+    for (const auto &row : rows) {
+        TScratch dir;
+        const QString path = dir.CopyReal(QStringLiteral("tiny-32planets-2players.xy"));
+        const QByteArray original = ReadBytes(path);
+        TUniverseSession session;
+        session.Open(path);
+        QImage image;
+        ASSERT_TRUE(LoadTemplateImage(QStringLiteral(ZV_TEMPLATES_DIR "/letters.bmp"), image));
+        TGenerationRun run(session, session.ReadForOperation(), image, {10, false, 235, 25}, QStringLiteral("placed"));
+        const TLockHolder holder(path, row.HeldMs);
+        QSignalSpy ended(&run, &TGenerationRun::Ended);
+        run.Start();
+        if (row.Stop) {
+            QTest::qWait(300);
+            EXPECT_TRUE(session.Busy()) << "still under way, waiting";
+            run.Stop();
+        }
+        ASSERT_TRUE(ended.count() == 1 || ended.wait(5000));
+        EXPECT_EQ(run.End(), row.End);
+        EXPECT_EQ(ReadBytes(path) == original, row.End != TRunEnd::Written);
+        EXPECT_EQ(session.CanUndo(), row.End == TRunEnd::Written);
+        if (row.End == TRunEnd::Failed) {
+            EXPECT_EQ(MessageOf([&] { std::rethrow_exception(run.Error()); }),
+                      FormatStr(TMsg::FileLockedBy, {static_cast<long long>(holder.Pid()), path}));
+        }
     }
 }

@@ -2,7 +2,7 @@
 // into gamefile_fault_tests only, so the program itself carries no hook.
 //
 // ZV_FAIL="call@n=e[,call@n=e...]": the n-th call of call (pwrite, fsync,
-// close on a descriptor open for writing, or rename), counted from when
+// close on a descriptor open for writing, rename, or stat), counted from when
 // ZV_FAIL got its present value, fails with errno e when e > 0, writes only
 // half the bytes when e = 0 (pwrite), and waits -e ms first when e < 0.
 #include <cerrno>
@@ -12,6 +12,7 @@
 #include <ctime>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 extern "C" {
@@ -21,7 +22,7 @@ int ZvFaultShim = 1; // the tests look for it
 namespace {
 
 char Armed[256];
-int Counts[4];
+int Counts[5];
 
 // Whether this call (the Call-th name of the list) fails, is cut or waits;
 // then Action says how, as e above.
@@ -81,6 +82,13 @@ extern "C" int close(int Fd)
     int action = 0;
     // Linux frees the descriptor even when close() fails.
     return Fault(2, "close", Fd, action) ? (real(Fd), errno = action, -1) : real(Fd);
+}
+
+extern "C" int stat(const char *Path, struct stat *Info) noexcept
+{
+    static const auto real = Real<int (*)(const char *, struct stat *)>("stat");
+    int action = 0;
+    return Fault(4, "stat", -1, action) ? (errno = action, -1) : real(Path, Info);
 }
 
 extern "C" int rename(const char *From, const char *To) noexcept

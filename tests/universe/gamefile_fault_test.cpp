@@ -28,6 +28,7 @@ TEST(GameFileFaults, FailedCallsLeaveTheOldBytesOrSaySo)
     const TRow rows[] = {
         {"fsync@1=5", false, failed, eio, Before},
         {"close@1=5", false, failed, eio, Before},
+        {"pwrite@1=28", false, failed, enospc, Before}, // the new file's write
         {"fsync@1=5", true, failed, eio, Before},
         {"pwrite@1=28", true, failed, enospc, Before},
         {"pwrite@1=0,pwrite@2=28", true, failed, enospc, Before},
@@ -39,6 +40,8 @@ TEST(GameFileFaults, FailedCallsLeaveTheOldBytesOrSaySo)
         // Another program (ignoring the lock) writes while the new file is
         // synced: the last look before the rename sees it.
         {"fsync@1=-300", false, TMsg::FileChanged, "", Theirs},
+        // ... or while the last look before an in-place write begins.
+        {"stat@2=-300", true, TMsg::FileChanged, "", Theirs},
     };
     for (const TRow &row : rows) {
         SCOPED_TRACE(std::string(row.Fail) + (row.InPlace ? " in place" : " by replacement"));

@@ -15,7 +15,11 @@
 #include <sys/ioctl.h>
 #include <sys/xattr.h>
 #include <random>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 
 namespace {
 
@@ -320,27 +324,24 @@ TEST(GameFile, WritesOnlyOverWhatWasRead)
     EXPECT_EQ(MessageOf([&] { WriteGameFile(path, original, theirs); }), changedMessage);
     EXPECT_TRUE(ReadBytes(path) == grown);
 
-    // Another save of this program, writing in place, holds the file's lock:
-    // this one waits for it and then sees its bytes.
+    // Another program holds a lock on the file (another save of this
+    // program, a classic fcntl lock, a read lock): refused at once, nothing
+    // written, the holder named where the system tells it.
     WriteBytes(path, original);
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t other = ::fork();
-    if (other == 0) {
-        const int fd = ::open(Native(path).constData(), O_RDWR);
-        struct flock lock {};
-        lock.l_type = F_WRLCK;
-        if (::fcntl(fd, F_OFD_SETLKW, &lock) == 0 && ::write(ready[1], "r", 1) == 1 && ::usleep(200000) == 0)
-            (void)!::pwrite(fd, theirs.constData(), size_t(theirs.size()), 0);
-        ::_exit(0);
-    }
-    char byte = 0;
-    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
     QByteArray mine = original;
     mine[0] = char(mine[0] ^ 1);
-    EXPECT_EQ(MessageOf([&] { WriteGameFile(path, original, mine); }), changedMessage);
-    ::waitpid(other, nullptr, 0);
-    EXPECT_TRUE(ReadBytes(path) == theirs);
+    const std::pair<int, short> locks[] = {{F_OFD_SETLK, F_WRLCK}, {F_SETLK, F_WRLCK}, {F_SETLK, F_RDLCK}};
+    for (const auto &[command, type] : locks) {
+        const TLockHolder holder(path, 60000, command, type);
+        const QString held = command == F_OFD_SETLK
+                                 ? QStringLiteral("Another program holds a lock on the file \"%1\"").arg(path)
+                                 : QStringLiteral("Another program (process %1) holds a lock on the file \"%2\"")
+                                       .arg(holder.Pid())
+                                       .arg(path);
+        EXPECT_EQ(MessageOf([&] { WriteGameFile(path, original, mine); }),
+                  held + QStringLiteral("; nothing was written. Close that program and try again"));
+        EXPECT_TRUE(ReadBytes(path) == original);
+    }
 
     // Nor does a save ever create a file, or write to something that is not
     // an ordinary file.
@@ -352,6 +353,121 @@ TEST(GameFile, WritesOnlyOverWhatWasRead)
     EXPECT_EQ(MessageOf([&] { WriteGameFile(missing, original, theirs); }),
               QStringLiteral("Cannot write file \"%1\": No such file or directory").arg(missing));
     EXPECT_FALSE(QFile::exists(missing));
+}
+
+TEST(GameFile, APictureOrCopyNeverWritesThroughTheNameNorLeavesAPart)
+{
+    TScratch scratch;
+    const QString game = scratch.CopyReal(Large, QStringLiteral("game.xy"));
+    const QByteArray original = ReadBytes(game), picture(300000, 'p');
+    const QString other = scratch.Path("other.png");
+    WriteBytes(other, QByteArray(600, 'o'));
+    ::chmod(Native(other).constData(), 0640);
+    QFile::link(game, scratch.Path("link.png"));
+    ::mkfifo(Native(scratch.Path("pipe.png")).constData(), 0600);
+    QDir(scratch.Dir()).mkdir(QStringLiteral("folder.png"));
+    ::link(Native(game).constData(), Native(scratch.Path("hard.png")).constData());
+    const bool device = ::mknod(Native(scratch.Path("null.png")).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, Native(scratch.Path("socket.png")).constData());
+    ASSERT_EQ(::bind(socket, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    const QString refused = QStringLiteral("; choose another name");
+    const std::pair<const char *, QString> rows[] = {
+        {"link.png", "it is a symbolic link" + refused},
+        {"pipe.png", "it is a FIFO (a named pipe)" + refused},
+        {"folder.png", "it is a folder" + refused},
+        {"null.png", device ? "it is a device" + refused : QString()},
+        {"socket.png", "it is a socket" + refused},
+        {"game.xy", "it is the open universe file" + refused},
+        {"hard.png", "it is the open universe file" + refused},
+        {"other.png", QString()}, // the player agreed to replace it
+        {"new.png", QString()},
+    };
+    ::umask(022);
+    for (const auto &[name, cause] : rows) {
+        SCOPED_TRACE(name);
+        const QString path = scratch.Path(QLatin1String(name));
+        const QStringList before = Entries(scratch.Dir());
+        EXPECT_EQ(MessageOf([&] { WriteNewFile(path, picture, game); }),
+                  cause.isEmpty() ? QStringLiteral("<no failure>")
+                                  : QStringLiteral("Cannot write file \"%1\": %2").arg(path, cause));
+        EXPECT_TRUE(ReadBytes(game) == original) << "the game file is never touched";
+        if (cause.isEmpty() && (name != std::string("null.png"))) {
+            EXPECT_TRUE(ReadBytes(path) == picture);
+            EXPECT_EQ(StatOf(path).st_mode & 07777, name == std::string("new.png") ? 0644u : 0640u);
+        } else {
+            EXPECT_EQ(Entries(scratch.Dir()), before) << "nothing made, nothing left";
+        }
+    }
+    ::close(socket);
+
+    // A full disk, a file size limit, a folder the user cannot write: the
+    // system's reason, no partial file, an existing file as it was.
+    const QString full = scratch.Path("full");
+    QDir(scratch.Dir()).mkdir(QStringLiteral("full"));
+    const bool mounted = ::mount("tmpfs", Native(full).constData(), "tmpfs", 0, "size=128k") == 0;
+    TReadOnlyFolder locked(Large);
+    struct TLimit {
+        QString Folder;
+        rlim_t Limit;
+        const char *Cause;
+    } limits[] = {
+        {full, RLIM_INFINITY, "No space left on device"},
+        {scratch.Dir(), 100000, "File too large"},
+        {locked.Folder.path(), RLIM_INFINITY, "Permission denied"},
+    };
+    for (const TLimit &row : limits) {
+        SCOPED_TRACE(row.Cause);
+        if (row.Folder == full && !mounted)
+            continue;
+        const QString target = row.Folder + QStringLiteral("/copy.png");
+        WriteBytes(target, QByteArray(600, 'c'));
+        const QStringList before = Entries(row.Folder);
+        const QString said = InChild([&] {
+            struct rlimit limit {row.Limit, row.Limit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            if (row.Folder == locked.Folder.path())
+                locked.Enter();
+            WriteNewFile(target, picture, game);
+            return QStringLiteral("saved");
+        });
+        EXPECT_EQ(said, QStringLiteral("Cannot write file \"%1\": %2").arg(target, QLatin1String(row.Cause)));
+        EXPECT_TRUE(ReadBytes(target) == QByteArray(600, 'c'));
+        EXPECT_EQ(Entries(row.Folder), before);
+    }
+    if (mounted)
+        ::umount(Native(full).constData());
+    if (!mounted || !device)
+        GTEST_SKIP() << "not root: no full file system or device to try";
+}
+
+TEST(GameFile, SaveDialogsStartWhereThePlayerCanWrite)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a folder root cannot write needs another user";
+    TReadOnlyFolder installed(Large); // the demo in a system folder
+    TScratch home;
+    ::chown(Native(home.Dir()).constData(), Nobody, Nobody);
+    const QString documents = home.Path(QStringLiteral("Documents"));
+    const std::tuple<QString, bool, QString> rows[] = {
+        {home.Path("u.xy"), true, home.Dir()}, // beside the universe
+        {installed.File, true, documents},
+        {installed.File, false, home.Dir()},
+        {QString(), false, home.Dir()},
+    };
+    for (const auto &[universe, hasDocuments, expected] : rows) {
+        SCOPED_TRACE(expected.toStdString());
+        hasDocuments ? void(QDir(home.Dir()).mkdir(QStringLiteral("Documents"))) : void(QDir(documents).removeRecursively());
+        EXPECT_EQ(InChild([&] {
+                      qputenv("HOME", home.Dir().toUtf8());
+                      qunsetenv("XDG_CONFIG_HOME");
+                      installed.Enter();
+                      return WritableFolderFor(universe);
+                  }),
+                  expected);
+    }
 }
 
 } // namespace

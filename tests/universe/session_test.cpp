@@ -3,8 +3,13 @@
 #include "messages.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTest>
+#include <csignal>
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -157,4 +162,111 @@ TEST(Session, OpensWhatItCanAndKeepsEachFilesHistory)
     int status = 0;
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+}
+
+// Another program's lock on the file holds an undo up: tried again while the
+// session stays busy, done once the lock goes, given up after about two
+// seconds with the reason, or ended by the player with nothing written.
+TEST(Session, AStepWaitsForAnotherProgramsLock)
+{
+    struct TRow {
+        int HeldMs;  // how long the other program keeps its lock
+        bool Cancel; // the player ends the wait
+        const char *Ends;
+    } rows[] = {{300, false, "done"}, {5000, false, "locked"}, {5000, true, "cancelled"}};
+    for (const TRow &row : rows) {
+        SCOPED_TRACE(row.Ends);
+        TScratch dir;
+        const QString path = dir.Path("u.xy");
+        WriteBytes(path, Original);
+        TUniverseSession session;
+        session.Open(path);
+        TStarsXY universe = session.ReadForOperation();
+        universe.SetStar(2, 1150, 1260, -1, false);
+        session.Write(universe, false, QStringLiteral("moved"));
+        const QByteArray moved = ReadBytes(path);
+        const TLockHolder holder(path, row.HeldMs);
+        QSignalSpy ended(&session, &TUniverseSession::StepEnded);
+        session.StartStep(true);
+        EXPECT_EQ(ended.count(), 0);
+        EXPECT_TRUE(session.Busy()) << "nothing else runs meanwhile";
+        if (row.Cancel)
+            session.CancelStep();
+        ASSERT_TRUE(ended.count() == 1 || ended.wait(4000));
+        const auto error = ended.at(0).at(2).value<std::exception_ptr>();
+        const QString what = ended.at(0).at(1).toString();
+        if (row.HeldMs < 1000) {
+            EXPECT_EQ(what, QStringLiteral("moved"));
+            EXPECT_EQ(ReadBytes(path), Original);
+        } else {
+            EXPECT_EQ(what, QString());
+            EXPECT_EQ(MessageOf([&] { if (error) std::rethrow_exception(error); }),
+                      row.Cancel ? QStringLiteral("<no failure>")
+                                 : FormatStr(TMsg::FileLockedBy, {static_cast<long long>(holder.Pid()), path}));
+            EXPECT_EQ(ReadBytes(path), moved);
+            EXPECT_TRUE(session.CanUndo()) << "the history stays as it was";
+        }
+        EXPECT_FALSE(session.Busy());
+    }
+}
+
+// A folder on the path renamed away and another put in its place: within
+// about two seconds the session holds the new universe, and undo refuses.
+TEST(Session, FollowsAFolderSwappedOnThePath)
+{
+    TScratch dir;
+    QDir(dir.Dir()).mkpath(QStringLiteral("game/turn"));
+    const QString path = dir.Path("game/turn/u.xy");
+    WriteBytes(path, Original);
+    TUniverseSession session;
+    session.Open(path);
+    TStarsXY universe = session.ReadForOperation();
+    universe.SetStar(2, 1150, 1260, -1, false);
+    session.Write(universe, false, QStringLiteral("moved"));
+    // The other folder is made beside, then moved in: the watcher sees no
+    // change of the file or of the folder it watches.
+    QDir(dir.Dir()).mkpath(QStringLiteral("new/turn"));
+    WriteBytes(dir.Path("new/turn/u.xy"), ByOther);
+    QTest::qWait(200); // the watcher's news of the write itself
+    ASSERT_TRUE(QDir(dir.Dir()).rename(QStringLiteral("game"), QStringLiteral("old")));
+    ASSERT_TRUE(QDir(dir.Dir()).rename(QStringLiteral("new"), QStringLiteral("game")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return session.Image() == ByOther; }, 2500));
+    EXPECT_EQ(MessageOf([&] { session.Undo(); }), FormatStr(TMsg::FileChanged, {path}));
+    EXPECT_EQ(ReadBytes(path), ByOther);
+}
+
+// Where the owner is not in the file's group, the system clears
+// set-group-id on a write and refuses to set it again: the save says so.
+// An owner in the group keeps it.
+TEST(Session, SaysWhenTheSystemClearsTheSetGroupIdBit)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "files of other users and groups need root";
+    for (const gid_t group : {4300u, 4100u}) {
+        TScratch dir;
+        const QString path = dir.Path("u.xy");
+        WriteBytes(path, Original);
+        const QByteArray name = QFile::encodeName(path);
+        ASSERT_EQ(::chown(QFile::encodeName(dir.Dir()).constData(), 4100, 4100), 0);
+        ASSERT_EQ(::chown(name.constData(), 4100, group), 0);
+        ASSERT_EQ(::chmod(name.constData(), 02775), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(4100) != 0 || ::setuid(4100) != 0)
+                ::_exit(3);
+            TUniverseSession session;
+            session.Open(path);
+            TStarsXY universe = session.ReadForOperation();
+            universe.SetStar(2, 1150, 1260, -1, false);
+            session.Write(universe, false, QStringLiteral("moved"));
+            const bool cleared = group == 4300;
+            ::_exit(session.LastWriteNote() == (cleared ? LoadStr(TMsg::SetIdCleared) : QString()) ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "group " << group << ", status " << status;
+        struct stat info {};
+        ::stat(name.constData(), &info);
+        EXPECT_EQ(info.st_mode & 07777, group == 4300 ? 0775u : 02775u);
+    }
 }
