@@ -29,7 +29,7 @@ void BM_PaintMap(benchmark::State &state)
 {
     THugeFile huge;
     TStarMap map;
-    map.Marks = {{50, 50, 0x008000}, {150, 100, 0xC0C0C0}, {250, 200, 0x800000}};
+    map.SetMarks({{50, 50, 0x008000}, {150, 100, 0xC0C0C0}, {250, 200, 0x800000}});
     // A paint draws the universe the session holds; the session reads the
     // file once per change, so the read is not part of a paint.
     const TStarsXY universe(huge.Path);

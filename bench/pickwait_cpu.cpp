@@ -115,21 +115,21 @@ int main(int argc, char **argv)
     auto control = [&form](const char *Name) { return form.findChild<QAbstractButton *>(QLatin1String(Name)); };
     dialogs.OpenPaths.push_back(xy);
     form.SpeedButton3Click();
-    if (form.Map().StarPoints.size() < 3)
+    if (form.Map().StarPoints().size() < 3)
         return Fail("the universe did not open");
     control("BitBtn1")->click();
     control("BitBtn4")->click();
-    if (!RunUntil([&] { return panel.IsOpen() && !panel.Sliding(); }) || panel.Groups().size() != 1)
+    if (!RunUntil([&] { return panel.IsOpen() && !panel.Sliding(); }) || panel.Rows().size() != 1)
         return Fail("no group");
-    const QString name = NameById(form.Map().StarPoints[form.Map().StarPoints.size() / 2].NameId);
-    panel.Groups()[0].Names->setText(name);
+    const QString name = NameById(form.Map().StarPoints()[form.Map().StarPoints().size() / 2].NameId);
+    panel.Rows()[0].Names->setText(name);
     control("BitBtn3")->click();
     const QLabel *prompt = form.findChild<QLabel *>(QStringLiteral("Label12"));
 
     // Measure from a moment well inside the wait to the end of the stretch,
     // then close the panel, which ends the wait.
     RunEventLoop(500);
-    const bool waiting = panel.Picking() && !prompt->text().isEmpty();
+    const bool waiting = form.Relocation().Running() && !prompt->text().isEmpty();
     const TCpu start = CpuNow();
     QElapsedTimer wall;
     wall.start();
@@ -137,7 +137,7 @@ int main(int argc, char **argv)
     const TCpu now = CpuNow();
     const double wallSeconds = double(wall.nsecsElapsed()) / 1e9;
     const TCpu used{now.User - start.User, now.System - start.System};
-    if (!waiting || !panel.Picking())
+    if (!waiting || !form.Relocation().Running())
         return Fail("the relocation was not waiting for a pick throughout the measurement");
     control("SpeedButton4")->click();
     RunUntil([&] { return !panel.Sliding(); });

@@ -10,6 +10,8 @@
 #include "universeview.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QWheelEvent>
 
 #include <benchmark/benchmark.h>
@@ -20,17 +22,23 @@ constexpr QSize FullScreen(1920, 1080);
 
 struct TBenchView {
     TFakeDialogs Dialogs;
-    TUniverseView View{Dialogs};
+    QTemporaryDir Folder;
+    TUniverseSession Session;
+    TRelocation Relocation{Session};
+    TUniverseView View{Dialogs, Session, Relocation};
     TUniverseCanvas *Canvas = View.Canvas();
 
     explicit TBenchView(bool Template = false)
     {
-        const TStarsXY universe = TStarsXY::FromImage(HugeImage());
-        std::vector<TStarRec> stars;
-        for (int i = 0; i < universe.StarCount; ++i)
-            stars.push_back(universe.GetStar(i));
-        View.SetUniverse(stars, universe.GetSizeIndex());
-        View.SetGroups({QStringList{QStringLiteral("007"), QStringLiteral("Abel")}, QStringList{QStringLiteral("Zulu")}});
+        QFile file(Folder.filePath(QStringLiteral("huge.xy")));
+        file.open(QIODevice::WriteOnly);
+        file.write(HugeImage());
+        file.close();
+        Session.Open(file.fileName());
+        Relocation.AddGroup();
+        Relocation.SetGroupText(0, QStringLiteral("007, Abel"));
+        Relocation.AddGroup();
+        Relocation.SetGroupText(1, QStringLiteral("Zulu"));
         if (Template) {
             QImage picture(400, 420, QImage::Format_RGB32);
             for (int y = 0; y < picture.height(); ++y)

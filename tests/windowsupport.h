@@ -88,7 +88,7 @@ struct TUi {
     }
     TStarMap &Map() const { return Form.Map(); }
     TMovingPanel &Panel() const { return Form.Panel(); }
-    const std::vector<TGroupRow> &Groups() const { return Form.Panel().Groups(); }
+    const std::vector<TGroupRow> &Groups() const { return Form.Panel().Rows(); }
 };
 
 // The controls of Form, looked up anew (group rows come and go).
@@ -107,7 +107,7 @@ inline void Settle()
 inline bool WaitForRun(TForm1 &Form)
 {
     const bool over = QTest::qWaitFor(
-        [&] { return !Form.Templates().Running() && Ui(Form).BitBtn2->text() == QLatin1String("Generate !"); },
+        [&] { return !Form.Templates().Generating() && Ui(Form).BitBtn2->text() == QLatin1String("Generate !"); },
         60000);
     Settle();
     return over;

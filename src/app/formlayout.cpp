@@ -2,10 +2,13 @@
 // selection, the map with its frame and caption, the status line and the
 // buttons around them. The template group and the Stars moving panel build
 // their own.
+#include "accessiblevalues.h"
 #include "controls.h"
 #include "messages.h"
 #include "paintbox.h"
+#include "movingpanel.h"
 #include "stars.h"
+#include "templategroup.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -38,9 +41,11 @@ void TForm1::BuildWindow()
     SpeedButton3 = Flat(GroupBox2, "SpeedButton3", 248, 24, 21, 21);
     SpeedButton3->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     SpeedButton3->setToolTip(QStringLiteral("Open XY-file"));
-    Caption(GroupBox2, "Label2", QStringLiteral("Universe size :"), 16, 52);
-    Caption(GroupBox2, "Label4", QStringLiteral("Stars count :"), 16, 76);
-    Caption(GroupBox2, "Label7", QStringLiteral("Players count :"), 16, 100);
+    // Captions the values' accessible names repeat, kept out of the tree.
+    for (QLabel *caption : {Caption(GroupBox2, "Label2", QStringLiteral("Universe size :"), 16, 52),
+                            Caption(GroupBox2, "Label4", QStringLiteral("Stars count :"), 16, 76),
+                            Caption(GroupBox2, "Label7", QStringLiteral("Players count :"), 16, 100)})
+        HideFromAccessibility(caption);
     lSize = Caption(GroupBox2, "lSize", QString(), 124, 52);
     lStars = Caption(GroupBox2, "lStars", QString(), 124, 76);
     lPlayers = Caption(GroupBox2, "lPlayers", QString(), 124, 100);
@@ -55,7 +60,7 @@ void TForm1::BuildWindow()
     SpeedButton5->setText(QStringLiteral("?"));
     SpeedButton5->setToolTip(QStringLiteral("Help"));
     Caption(this, "Label9", QStringLiteral("\u00A9 2026 Zorvane"), 30, 378);
-    Caption(this, "Label6", QStringLiteral("final"), 180, 384);
+    HideFromAccessibility(Caption(this, "Label6", QStringLiteral("final"), 180, 384));
 
     // The caption lies under the map: it shows through while the map has
     // nothing to draw.
@@ -64,6 +69,7 @@ void TForm1::BuildWindow()
     Bevel2->setFrameShape(QFrame::Panel);
     Bevel2->setFrameShadow(QFrame::Sunken);
     Bevel2->lower();
+    HideFromAccessibility(Bevel2);
     Label10->raise();
     PaintBox1 = new TPaintBox(FMap, this);
     PaintBox1->setObjectName(QStringLiteral("PaintBox1"));
@@ -91,4 +97,55 @@ void TForm1::BuildWindow()
     // Centred on the screen.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+void TForm1::SetUpKeyboardAndNames()
+{
+    // Controls named by their caption get it from Qt; these have none, or a
+    // caption that says too little on its own. Labels that show a value or
+    // a text of their own are not named: their text is what a screen reader
+    // must hear. The template group and the panel name their own.
+    const std::pair<QWidget *, const char *> names[] = {
+        {SpeedButton3, "Open XY-file"}, {BitBtn1, "Change: move planets by hand"},
+        {SpeedButton5, "Help"},         {PaintBox1, "Star map"},
+        {SpeedButton6, "Clear all marks"}, {StarsBuf, "Planet names"},
+    };
+    for (const auto &[control, name] : names)
+        control->setAccessibleName(QString::fromLatin1(name));
+    const std::pair<QLabel *, const char *> values[] = {
+        {StaticXY, "XY-file"}, {lSize, "Universe size"}, {lStars, "Stars count"}, {lPlayers, "Players count"}};
+    for (const auto &[label, caption] : values)
+        MakeValueLabel(label, QString::fromLatin1(caption));
+    MakeStatusLine(StaticText2);
+    StaticText2->setAccessibleDescription(LoadStr(TMsg::StatusKeys));
+    SetAccessibleRole(this, QAccessible::Window);
+    setAccessibleDescription(QStringLiteral("Keys: Ctrl+O opens a universe, F1 the help, Ctrl+M the universe "
+                                            "view, Ctrl+Z undoes the last write, Ctrl+Shift+Z redoes it."));
+    SpeedButton5->setAccessibleDescription(QStringLiteral("Shows the help (F1)"));
+    SetAccessibleKeys(PaintBox1, {{QStringLiteral("Place"), {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Space)}},
+                                  {QStringLiteral("Stop"), {QKeySequence(Qt::Key_Escape)}},
+                                  {QStringLiteral("Mark"), {QKeySequence(Qt::Key_M)}},
+                                  {QStringLiteral("Remove mark"), {QKeySequence(Qt::Key_Delete)}},
+                                  {QStringLiteral("Universe view"), {QKeySequence(Qt::CTRL | Qt::Key_M)}}});
+    BitBtn1->setToolTip(
+        QStringLiteral("Move single planets, usually the home worlds, to places you pick on the map."));
+    PaintBox1->setAccessibleDescription(LoadStr(TMsg::MapDescription));
+    PaintBox1->setFocusPolicy(Qt::StrongFocus);
+    PaintBox1->setToolTip(QStringLiteral("Double-click or Ctrl+M: the universe view, large and to the light year"));
+
+    // Tab runs down the left column, then through the file selection, the
+    // buttons under the map, and the panel's controls while it is open.
+    // "Change..." stands before the template group's last control,
+    // "Generate !".
+    for (QWidget *button : {SpeedButton3, SpeedButton5, SpeedButton6})
+        button->setFocusPolicy(Qt::StrongFocus);
+    std::vector<QWidget *> order = FTemplates->TabOrder();
+    order.insert(order.end() - 1, BitBtn1);
+    for (QWidget *control : {static_cast<QWidget *>(SpeedButton3), static_cast<QWidget *>(PaintBox1),
+                             static_cast<QWidget *>(SpeedButton6), static_cast<QWidget *>(SpeedButton5)})
+        order.push_back(control);
+    const std::vector<QWidget *> panel = FPanel->TabOrder();
+    order.insert(order.end(), panel.begin(), panel.end());
+    for (size_t i = 0; i + 1 < order.size(); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
 }

@@ -1,18 +1,17 @@
 #include "movingpanel.h"
 
+#include "accessiblevalues.h"
 #include "controls.h"
-#include "groupnames.h"
 #include "messages.h"
-#include "planetnames.h"
 
 #include <QComboBox>
 #include <QEvent>
-#include <QKeyEvent>
-#include <QShortcut>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -31,11 +30,11 @@ constexpr int PulseMs = 500;
 
 } // namespace
 
-TMovingPanel::TMovingPanel(QWidget *Form, const TGuard &Guard, TUniverseSession &Session, TStarMap &Map,
-                           const QLabel *Players)
-    : QObject(Form), FGuard(Guard), FSession(Session), FMap(Map), FPlayers(Players),
-      FSlideTimer(new QTimer(this)), FPulseTimer(new QTimer(this))
+TMovingPanel::TMovingPanel(QWidget *Form, const TGuard &Guard, TRelocation &Relocation, QWidget *TabBefore)
+    : QObject(Form), FGuard(Guard), FRelocation(Relocation), FTabBefore(TabBefore)
 {
+    FSlideTimer = new QTimer(this);
+    FPulseTimer = new QTimer(this);
     BuildPanel(Form);
     FGuard.Connect(SpeedButton4, &QToolButton::clicked, this, &TMovingPanel::SpeedButton4Click);
     FGuard.Connect(BitBtn4, &QPushButton::clicked, this, &TMovingPanel::BitBtn4Click);
@@ -48,14 +47,12 @@ TMovingPanel::TMovingPanel(QWidget *Form, const TGuard &Guard, TUniverseSession 
     FPulseTimer->setInterval(PulseMs);
     FPulseTimer->setTimerType(Qt::PreciseTimer);
     connect(FPulseTimer, &QTimer::timeout, this, &TMovingPanel::Pulse);
+    connect(&FRelocation, &TRelocation::GroupsChanged, this, &TMovingPanel::ShowGroups);
+    connect(&FRelocation, &TRelocation::PickStarted, this, &TMovingPanel::ShowPick);
+    connect(&FRelocation, &TRelocation::RunEnded, this, &TMovingPanel::ShowRunEnd);
 }
 
-TMovingPanel::~TMovingPanel()
-{
-    if (FRun)
-        FSession.SetBusy(false);
-    ClearGroups();
-}
+TMovingPanel::~TMovingPanel() = default;
 
 void TMovingPanel::BuildPanel(QWidget *Form)
 {
@@ -80,7 +77,11 @@ void TMovingPanel::BuildPanel(QWidget *Form)
     Label11->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ComboBox2 = Make<QComboBox>(Panel1, "ComboBox2", 8, 96, 109, 21);
     ComboBox2->setEditable(true);
+    // The list's own typing never adds an entry: a typo never becomes a
+    // known name. Keys reach the combo box, which has the focus, and mouse
+    // clicks its line edit.
     ComboBox2->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox2->installEventFilter(this);
     ComboBox2->lineEdit()->installEventFilter(this);
     BitBtn5 = Make<QPushButton>(Panel1, "BitBtn5", 120, 96, 29, 21);
     BitBtn5->setText(QStringLiteral("Ins"));
@@ -112,6 +113,36 @@ void TMovingPanel::BuildPanel(QWidget *Form)
         button->setAutoDefault(true);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), Panel1, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
     connect(escape, &QShortcut::activated, this, [this] { FGuard([this] { SpeedButton4Click(); }); });
+
+    // What a screen reader calls them.
+    const std::pair<QWidget *, const char *> names[] = {
+        {Panel1, "Stars moving"},
+        {Panel2, "Stars moving"},
+        {SpeedButton4, "Close"},
+        {ComboBox2, "Planet name"},
+        {BitBtn5, "Insert the name into the active group"},
+        {BitBtn4, "Add group"},
+        {BitBtn6, "Remove group"},
+        {BitBtn3, "Next: place the planets of the groups"},
+    };
+    for (const auto &[control, name] : names)
+        control->setAccessibleName(QString::fromLatin1(name));
+    MakeValueLabel(Label11, QStringLiteral("Instructions"));
+    const std::vector<QWidget *> order = TabOrder();
+    for (size_t i = 0; i + 1 < order.size(); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+QWidget *TMovingPanel::Frame() const { return Panel1; }
+
+std::vector<QWidget *> TMovingPanel::TabOrder() const
+{
+    std::vector<QWidget *> order;
+    for (const TGroupRow &row : FRows)
+        order.push_back(row.Names);
+    for (QWidget *control : std::initializer_list<QWidget *>{ComboBox2, BitBtn5, BitBtn4, BitBtn6, BitBtn3, SpeedButton4})
+        order.push_back(control);
+    return order;
 }
 
 // ---- the panel -------------------------------------------------------------
@@ -119,7 +150,7 @@ void TMovingPanel::BuildPanel(QWidget *Form)
 void TMovingPanel::BitBtn1Click()
 {
     // A relocation inside a run would be undone by the run's final write.
-    if (FOpen || FSession.Busy())
+    if (FOpen || FRelocation.FileBusy())
         return;
     FChangeMode = true;
     FillNameList();
@@ -130,10 +161,10 @@ void TMovingPanel::BitBtn1Click()
 void TMovingPanel::SpeedButton4Click()
 {
     FChangeMode = false;
-    if (FRun) {
+    if (FRelocation.Running()) {
         // pick mode: the relocation ends, which slides the panel out
         SetPanelMode(false);
-        FinishRelocation(true);
+        FRelocation.Stop();
     } else {
         SlidePanel();
     }
@@ -159,8 +190,8 @@ void TMovingPanel::SlidePanel(bool Force)
     FSlideSteps.clear();
     if (FOpen) {
         // The focus goes to what comes first: the first group, else "+".
-        if (!FGroups.empty())
-            FGroups.front().Names->setFocus(Qt::OtherFocusReason);
+        if (!FRows.empty())
+            FRows.front().Names->setFocus(Qt::OtherFocusReason);
         else
             BitBtn4->setFocus(Qt::OtherFocusReason);
         for (int i = 0; i <= 27; ++i)
@@ -192,7 +223,7 @@ void TMovingPanel::SlideStep()
 
 void TMovingPanel::UpdatePanelHeight()
 {
-    const int height = 150 + 14 * static_cast<int>(FGroups.size());
+    const int height = 150 + 14 * static_cast<int>(FRows.size());
     Panel1->resize(Panel1->width(), height);
     for (const auto &[control, top] : FBottomAnchored)
         control->move(control->x(), top + height - 173);
@@ -200,94 +231,99 @@ void TMovingPanel::UpdatePanelHeight()
 
 void TMovingPanel::BitBtn4Click()
 {
-    bool isNumber = false;
-    int limit = FPlayers->text().toInt(&isNumber);
-    if (!isNumber)
-        limit = 0;
-    if (static_cast<int>(FGroups.size()) >= limit) {
-        emit Said(FormatStr(TMsg::GroupLimit, {static_cast<long long>(limit)}));
+    if (!FRelocation.AddGroup())
         return;
-    }
-    const int n = static_cast<int>(FGroups.size()) + 1;
-    TGroupRow row;
-    row.Caption = new QLabel(QStringLiteral("#%1 :").arg(n), Panel1);
-    row.Caption->setObjectName(QStringLiteral("GroupCaption%1").arg(n));
-    row.Caption->move(5, 14 * n + 50);
-    row.Caption->resize(30, 14);
-    SetTextColor(row.Caption, PlainCaption);
-    row.Names = new QLineEdit(Panel1);
-    row.Names->setObjectName(QStringLiteral("GroupNames%1").arg(n));
-    row.Names->setGeometry(35, row.Caption->y(), 165, 14);
-    row.Names->setFrame(false);
-    QPalette palette = row.Names->palette();
-    palette.setColor(QPalette::Base, Panel1->palette().color(QPalette::Window));
-    palette.setColor(QPalette::Text, GroupText);
-    row.Names->setPalette(palette);
-    // A thin line shows where the field is, the highlight which one has the
-    // focus.
-    row.Names->setStyleSheet(QStringLiteral("QLineEdit { background: palette(window); color: #000080; border: none; "
-                                            "border-bottom: 1px solid palette(mid); }"
-                                            "QLineEdit:focus { border-bottom: 1px solid palette(highlight); "
-                                            "background: palette(base); }"));
-    row.Names->setProperty("tag", n - 1);
-    row.Names->setAccessibleName(QStringLiteral("Group %1").arg(n));
-    row.Names->installEventFilter(this);
-    connect(row.Names, &QLineEdit::textChanged, this, &TMovingPanel::TellGroups);
-    row.Caption->show();
-    row.Names->show();
-    // The group fields stand above the panel's other controls and come
-    // before them when tabbing.
-    auto *help = Panel1->parentWidget()->findChild<QWidget *>(QStringLiteral("SpeedButton5"));
-    QWidget::setTabOrder(FGroups.empty() ? help : FGroups.back().Names, row.Names);
-    FGroups.push_back(row);
-    row.Names->setFocus();
-    // The focus event reaches GroupNamesEnter only in an active window; the
-    // new group becomes the active one either way.
-    GroupNamesEnter(n - 1);
+    FRows.back().Names->setFocus();
     UpdatePanelHeight();
 }
 
 void TMovingPanel::BitBtn6Click()
 {
-    if (FGroups.empty())
+    if (FRelocation.GroupCount() == 0)
         throw EZorvane(TMsg::NothingToDelete);
     if (!FGuard.Dialogs().Confirm(FGuard.Parent(), LoadStr(TMsg::DeleteLastGroup)))
         return;
-    TGroupRow row = FGroups.back();
-    FGroups.pop_back();
-    delete row.Caption;
-    delete row.Names;
+    FRelocation.RemoveLastGroup();
     UpdatePanelHeight();
-    FActiveGroup = -1;
-    ResetGroupColors();
-    TellGroups();
-}
-
-void TMovingPanel::TellGroups()
-{
-    std::vector<QStringList> groups;
-    for (const TGroupRow &row : FGroups)
-        groups.push_back(SplitNames(row.Names->text()));
-    emit GroupsChanged(groups);
 }
 
 void TMovingPanel::BitBtn5Click()
 {
-    if (FActiveGroup < 0 || FActiveGroup >= static_cast<int32_t>(FGroups.size())) {
-        emit Said(LoadStr(TMsg::NoGroupForName));
-        return;
-    }
-    QLineEdit *names = FGroups[FActiveGroup].Names;
-    names->setText(AppendName(names->text(), ComboBox2->currentText()));
-    ComboBox2->clearEditText();
+    FRelocation.InsertName(ComboBox2->currentText());
+    if (FRelocation.ActiveGroup() >= 0)
+        ComboBox2->clearEditText();
 }
 
-void TMovingPanel::GroupNamesEnter(int Tag)
+void TMovingPanel::BitBtn3Click()
 {
-    ResetGroupColors();
-    FActiveGroup = Tag;
-    if (Tag >= 0 && Tag < static_cast<int>(FGroups.size()))
-        SetTextColor(FGroups[Tag].Caption, ActiveCaption);
+    // Not a second run, nor one from a panel that is sliding out. The names
+    // are checked before anything changes: a refusal leaves entry mode.
+    if (FRelocation.Running() || !FOpen)
+        return;
+    FRelocation.Start();
+    FChangeMode = false;
+    if (!FPickMode)
+        SetPanelMode(true); // a run without names ended at once
+}
+
+void TMovingPanel::ShowGroups()
+{
+    const int count = FRelocation.GroupCount();
+    while (int(FRows.size()) > count) {
+        delete FRows.back().Caption;
+        delete FRows.back().Names;
+        FRows.pop_back();
+    }
+    while (int(FRows.size()) < count) {
+        const int n = int(FRows.size()) + 1;
+        TGroupRow row;
+        row.Caption = new QLabel(Panel1);
+        row.Caption->setObjectName(QStringLiteral("GroupCaption%1").arg(n));
+        row.Caption->move(5, 14 * n + 50);
+        row.Caption->resize(30, 14);
+        row.Names = new QLineEdit(Panel1);
+        row.Names->setObjectName(QStringLiteral("GroupNames%1").arg(n));
+        row.Names->setGeometry(35, row.Caption->y(), 165, 14);
+        row.Names->setFrame(false);
+        QPalette palette = row.Names->palette();
+        palette.setColor(QPalette::Base, Panel1->palette().color(QPalette::Window));
+        palette.setColor(QPalette::Text, GroupText);
+        row.Names->setPalette(palette);
+        // A thin line shows where the field is, the highlight which one has
+        // the focus.
+        row.Names->setStyleSheet(
+            QStringLiteral("QLineEdit { background: palette(window); color: #000080; border: none; "
+                           "border-bottom: 1px solid palette(mid); }"
+                           "QLineEdit:focus { border-bottom: 1px solid palette(highlight); "
+                           "background: palette(base); }"));
+        row.Names->setProperty("tag", n - 1);
+        row.Names->setAccessibleName(QStringLiteral("Group %1").arg(n));
+        row.Names->setReadOnly(FPickMode);
+        row.Names->installEventFilter(this);
+        connect(row.Names, &QLineEdit::textChanged, this,
+                [this, n](const QString &Text) { FRelocation.SetGroupText(n - 1, Text); });
+        row.Caption->show();
+        row.Names->show();
+        // The group fields come before the panel's other controls when
+        // tabbing.
+        QWidget::setTabOrder(FRows.empty() ? FTabBefore : FRows.back().Names, row.Names);
+        QWidget::setTabOrder(row.Names, ComboBox2);
+        FRows.push_back(row);
+    }
+    for (int i = 0; i < count; ++i) {
+        const TGroupRow &row = FRows[size_t(i)];
+        if (row.Names->text() != FRelocation.GroupText(i))
+            row.Names->setText(FRelocation.GroupText(i));
+        const QStringList moved = FRelocation.Moved(i);
+        row.Caption->setText(moved.isEmpty() ? QStringLiteral("#%1 :").arg(i + 1)
+                                             : QStringLiteral("#%1 \u2713").arg(i + 1));
+        const QString note = moved.isEmpty() ? QString() : QStringLiteral("Moved already: ") + moved.join(u", ");
+        row.Caption->setToolTip(note);
+        row.Names->setToolTip(note);
+        row.Names->setAccessibleDescription(note);
+        SetTextColor(row.Caption, i == FRelocation.ActiveGroup() ? ActiveCaption : PlainCaption);
+    }
+    UpdatePanelHeight();
 }
 
 bool TMovingPanel::eventFilter(QObject *Watched, QEvent *Event)
@@ -295,10 +331,10 @@ bool TMovingPanel::eventFilter(QObject *Watched, QEvent *Event)
     if (Event->type() == QEvent::FocusIn) {
         const QVariant tag = Watched->property("tag");
         if (tag.isValid())
-            FGuard([&] { GroupNamesEnter(tag.toInt()); });
+            FGuard([&] { FRelocation.SetActiveGroup(tag.toInt()); });
     } else if (Event->type() == QEvent::MouseButtonDblClick && Watched == ComboBox2->lineEdit()) {
         FGuard([this] { BitBtn5Click(); });
-    } else if (Event->type() == QEvent::KeyPress && Watched == ComboBox2->lineEdit()) {
+    } else if (Event->type() == QEvent::KeyPress && Watched == ComboBox2) {
         // Return and Insert in the name list insert the name, as "Ins".
         const int key = static_cast<QKeyEvent *>(Event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Insert) {
@@ -316,26 +352,20 @@ void TMovingPanel::FillNameList()
         QWidget *List;
         ~TRedraw() { List->setUpdatesEnabled(true); }
     } redraw{ComboBox2};
+    const QStringList names = FRelocation.PlanetNames();
     ComboBox2->clear();
-    ComboBox2->clearEditText();
-    QStringList names;
-    names.reserve(static_cast<qsizetype>(FMap.StarPoints.size()));
-    for (const TStarRec &star : FMap.StarPoints)
-        names << PlanetName(star.NameId);
-    // The list keeps itself sorted, letter case ignored.
-    std::stable_sort(names.begin(), names.end(),
-                     [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     ComboBox2->addItems(names);
     ComboBox2->clearEditText();
-    StaticText1->setText(LoadStr(TMsg::StarsCount) + QString::number(FMap.StarPoints.size()));
+    StaticText1->setText(LoadStr(TMsg::StarsCount) + QString::number(names.size()));
 }
 
 // Entry mode builds groups; pick mode only shows prompts while a relocation
 // runs.
 void TMovingPanel::SetPanelMode(bool Picking)
 {
+    FPickMode = Picking;
     Label11->setText(LoadStr(Picking ? TMsg::PickModeHint : TMsg::EntryModeHint));
-    for (const TGroupRow &row : FGroups)
+    for (const TGroupRow &row : FRows)
         row.Names->setReadOnly(Picking);
     for (QWidget *control : std::initializer_list<QWidget *>{ComboBox2, BitBtn6, BitBtn4, BitBtn5, BitBtn3})
         control->setEnabled(!Picking);
@@ -343,27 +373,33 @@ void TMovingPanel::SetPanelMode(bool Picking)
     Label12->clear();
 }
 
-void TMovingPanel::ResetGroupColors()
+void TMovingPanel::ShowPick()
 {
-    for (const TGroupRow &row : FGroups)
-        SetTextColor(row.Caption, PlainCaption);
+    if (!FPickMode)
+        SetPanelMode(true);
+    const auto &pick = FRelocation.Pick();
+    Label12->setText(FormatStr(TMsg::SelectCoordinates, {pick->Name, static_cast<long long>(pick->Group) + 1}));
+    FIntensity = 100;
+    FPulseTimer->start();
 }
 
-void TMovingPanel::ClearGroups()
+void TMovingPanel::ShowRunEnd(bool Stopped)
 {
-    FMovedBefore.clear();
-    for (const TGroupRow &row : FGroups) {
-        delete row.Caption;
-        delete row.Names;
-    }
-    FGroups.clear();
-    FActiveGroup = -1;
-    TellGroups();
+    FPulseTimer->stop();
+    // Stopped by the player or a failure, the panel opens next in entry
+    // mode; after every name it keeps the pick mode's texts.
+    if (Stopped && FPickMode)
+        SetPanelMode(false);
+    if (FOpen)
+        SlidePanel(true);
 }
 
-void TMovingPanel::Reset()
+void TMovingPanel::Pulse()
 {
-    FActiveGroup = -1;
-    FChangeMode = false;
-    ClearGroups();
+    FIntensity = static_cast<uint8_t>(FIntensity + 10);
+    if (FIntensity < 100)
+        FIntensity = 100;
+    QPalette palette = Label12->palette();
+    palette.setColor(QPalette::WindowText, QColor(0, 0, FIntensity));
+    Label12->setPalette(palette);
 }

@@ -1,23 +1,19 @@
-// The Stars moving panel of the main window: groups of planet names built
-// in entry mode, and the relocation run that places each named planet at a
-// position picked on the map.
+// The Stars moving panel of the main window: it shows the relocation's
+// groups and lets the player build them (entry mode), and shows the prompt
+// while a planet waits for its pick (pick mode).
 //
+// The panel holds no model state: the groups, the active group, the names
+// moved and the run belong to the relocation controller. A typed group text
+// goes to the controller as it changes; what the controller says is shown.
 // The panel slides in over the window's left column and out again by an
-// animation. While a relocation runs the panel is in pick mode: a state, not
-// a loop. Each name waits for a click on the map (or Return on it), which
-// the window forwards to MapClicked(); the close button or Escape ends the
-// run. Every write goes through the session.
+// animation.
 #pragma once
 
 #include "guard.h"
-#include "relocationrun.h"
-#include "session.h"
-#include "starmap.h"
+#include "relocationcontrol.h"
 
 #include <QObject>
-#include <QPoint>
-#include <memory>
-#include <optional>
+#include <QTimer>
 #include <utility>
 #include <vector>
 
@@ -26,7 +22,6 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTimer;
 class QToolButton;
 
 // One group of planet names on the panel.
@@ -38,51 +33,30 @@ struct TGroupRow {
 class TMovingPanel : public QObject {
     Q_OBJECT
 public:
-    // Players is the window's player count label, which bounds the groups.
-    TMovingPanel(QWidget *Form, const TGuard &Guard, TUniverseSession &Session, TStarMap &Map,
-                 const QLabel *Players);
+    // TabBefore is the control the panel's controls follow when tabbing.
+    TMovingPanel(QWidget *Form, const TGuard &Guard, TRelocation &Relocation, QWidget *TabBefore);
     ~TMovingPanel() override;
 
     // "Change...": the panel slides in, in entry mode.
     void BitBtn1Click();
-    // A click on the map: in pick mode it places the planet at the map's
-    // PickPos; opened by "Change..." it adds the planet under the pointer to
-    // the active group.
-    void MapClicked();
-    // In pick mode: places the waiting planet at Target (x inside its band).
-    // A target that is the planet's own position writes nothing, and the
-    // run goes on with the next name.
-    void PickAt(QPoint Target);
-    // The planet waiting for its pick, where it stands now.
-    std::optional<TStarRec> PendingStar() const;
-    // The close button: entry mode slides the panel out; pick mode ends the
-    // relocation, which slides it out.
+    // The close button (and Escape on the panel): entry mode slides the
+    // panel out; pick mode ends the relocation, which slides it out.
     void SpeedButton4Click();
-    // Back to the state of a window just shown: no groups, none active.
-    void Reset();
-    void ClearGroups();
 
     bool IsOpen() const { return FOpen; }
     bool Sliding() const;
-    bool Picking() const { return FRun != nullptr; }
+    // Opened by "Change...": a click on the map adds a name to the active
+    // group.
     bool ChangeMode() const { return FChangeMode; }
-    int32_t ActiveGroup() const { return FActiveGroup; }
-    const std::vector<TGroupRow> &Groups() const { return FGroups; }
+    const std::vector<TGroupRow> &Rows() const { return FRows; }
+    // The panel itself, with every control on it.
+    QWidget *Frame() const;
+    // The panel's controls in keyboard order.
+    std::vector<QWidget *> TabOrder() const;
 
 signals:
-    // A relocation wrote the file and ended; What says what.
-    void Wrote(const QString &What);
-    // A word for the status line (a move during the run, a stop, a refusal).
-    void Said(const QString &Text);
     // The panel opened or closed (its controls are the window's business).
     void OpenChanged();
-    // The band changed: the map must be drawn anew.
-    void BandChanged();
-    // The groups' names changed (typed, inserted, a group added or gone).
-    void GroupsChanged(const std::vector<QStringList> &Groups);
-    // A planet waits for its pick at map pixel StarPixel; the wait ended.
-    void PickStarted(QPoint StarPixel);
-    void PickEnded();
 
 protected:
     bool eventFilter(QObject *Watched, QEvent *Event) override;
@@ -99,32 +73,21 @@ private:
     void BitBtn6Click();
     void BitBtn5Click();
     void BitBtn3Click();
-    void GroupNamesEnter(int Tag);
     void FillNameList();
     void SetPanelMode(bool Picking);
-    void ResetGroupColors();
-    void NextName();
-    // Ends the run; Stopped: by the player, before every name was placed.
-    void FinishRelocation(bool Stopped = false);
+    // The rows, texts, colours and marks as the controller has them.
+    void ShowGroups();
+    void ShowPick();
+    void ShowRunEnd(bool Stopped);
     void Pulse();
-    // Marks the names moved by stopped runs in their groups.
-    void ShowMoved();
-    void TellGroups();
 
     const TGuard &FGuard;
-    TUniverseSession &FSession;
-    TStarMap &FMap;
-    const QLabel *FPlayers;
-    std::vector<TGroupRow> FGroups;
-    int32_t FActiveGroup = -1;
+    TRelocation &FRelocation;
+    QWidget *FTabBefore;
+    std::vector<TGroupRow> FRows;
     bool FChangeMode = false;
+    bool FPickMode = false;
     bool FOpen = false;
-    std::unique_ptr<TRelocationRun> FRun;
-    // The names the run moves, how many, and what its last write did.
-    int FRunNames = 0;
-    QString FLastWhat;
-    // The names moved by stopped runs, per group: Next moves only the rest.
-    std::vector<QStringList> FMovedBefore;
     // The slide: the panel's left edges still to go, one per step.
     std::vector<int> FSlideSteps;
     QTimer *FSlideTimer;

@@ -93,7 +93,7 @@ void TPaintBox::paintEvent(QPaintEvent *Event)
         return;
     QPainter painter(this);
     const QRect box = region.boundingRect() & rect();
-    painter.drawImage(box, FMap.Image, box);
+    painter.drawImage(box, FMap.Image(), box);
     if (FLanding) {
         const QPoint at = *FLanding;
         painter.setPen(LandingColor);

@@ -15,7 +15,6 @@
 #include "universeview.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -24,13 +23,11 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
-#include <QStandardPaths>
 #include <QShortcut>
-#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -46,21 +43,24 @@ QString KeyLink(QKeyCombination Keys, const char *Action)
     return QStringLiteral("<a href=\"%1\">%2</a>").arg(QLatin1String(Action), KeyText(Keys).toHtmlEscaped());
 }
 
+// Light years per map pixel along an axis, at least one.
+int PixelStep(double Scale) { return Scale > 0 ? std::max(1, int(std::lround(1 / Scale))) : 1; }
+
 } // namespace
 
 TForm1::TForm1(const QString &ProgramDir, TDialogs &Dialogs, QWidget *Parent)
-    : QWidget(Parent), FProgramDir(ProgramDir), FDialogs(Dialogs), FGuard(this, Dialogs),
+    : QWidget(Parent), FProgramDir(ProgramDir), FDialogs(Dialogs), FGuard(this, Dialogs), FRelocation(FSession),
       FOpenFolder(ProgramDir)
 {
     BuildWindow();
     // The program's own templates first, then the player's.
     FTemplates = new TTemplateGroup(this, FGuard, FSession, QStringList{ProgramDir, UserTemplateDir()});
-    FPanel = new TMovingPanel(this, FGuard, FSession, FMap, lPlayers);
-    FView = new TUniverseView(Dialogs, this);
+    FPanel = new TMovingPanel(this, FGuard, FRelocation, SpeedButton5);
+    FView = new TUniverseView(Dialogs, FSession, FRelocation, this);
     // The map stands above the template group's controls, the panel above all.
     PaintBox1->raise();
     ConnectHandlers();
-    SetUpKeyboardAndNames(*this);
+    SetUpKeyboardAndNames();
     qApp->installEventFilter(new TWrappedTooltips(this));
     UpdateControls();
 }
@@ -70,6 +70,8 @@ TForm1::~TForm1()
     // The map loses its focus while the window goes: nothing may reach the
     // half-destroyed window from there.
     disconnect(PaintBox1, nullptr, this, nullptr);
+    disconnect(&FRelocation, nullptr, this, nullptr);
+    disconnect(&FSession, nullptr, this, nullptr);
     // The parts go first: they end their runs through the session.
     delete FView;
     delete FPanel;
@@ -88,10 +90,11 @@ void TForm1::ConnectHandlers()
     FGuard.Connect(SpeedButton6, &QToolButton::clicked, this, &TForm1::SpeedButton6Click);
     FGuard.Connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     FGuard.Connect(PaintBox1, &TPaintBox::Paint, this, &TForm1::PaintBox1Paint);
+    FGuard.Connect(PaintBox1, &TPaintBox::Clicked, this, &TForm1::PaintBox1Click);
     connect(SpeedButton5, &QToolButton::clicked, this, [this] { ShowSideWindow(FHelp); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] {
         // A relocation inside a run would be undone by the run's final write.
-        if (!FTemplates->Running())
+        if (!FTemplates->Generating())
             FGuard([this] { FPanel->BitBtn1Click(); });
     });
     connect(PaintBox1, &TPaintBox::MouseMoved, this,
@@ -100,9 +103,13 @@ void TForm1::ConnectHandlers()
             [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
                 FGuard([&] { PaintBox1MouseDown(button, shift, x, y); });
             });
-    connect(PaintBox1, &TPaintBox::Clicked, this, [this] { FGuard([this] { FPanel->MapClicked(); }); });
     connect(PaintBox1, &TPaintBox::KeyPressed, this, [this](int key, Qt::KeyboardModifiers shift) {
         FGuard([&] { PaintBox1KeyDown(key, shift); });
+    });
+    connect(PaintBox1, &TPaintBox::FocusChanged, this, [this](bool In) {
+        // The keyboard's crosshair shows while the map has the focus.
+        if (!FRelocation.Pick())
+            PaintBox1->SetLanding(In && FMap.HasPicture() ? std::optional<QPoint>(FKeyPointer) : std::nullopt);
     });
 
     // The parts and the session tell the window what changed.
@@ -113,56 +120,42 @@ void TForm1::ConnectHandlers()
             UpdateControls();
         });
     });
-    connect(FTemplates, &TTemplateGroup::Wrote, this, &TForm1::Wrote);
     const auto say = [this](const QString &Text) { SetStatusText(StaticText2, Text); };
+    connect(FTemplates, &TTemplateGroup::Wrote, this, &TForm1::ShowWrite);
     connect(FTemplates, &TTemplateGroup::Said, this, say);
     connect(FTemplates, &TTemplateGroup::RunningChanged, this, &TForm1::UpdateControls);
-    connect(FPanel, &TMovingPanel::Wrote, this, &TForm1::Wrote);
-    connect(FPanel, &TMovingPanel::Said, this, say);
+    connect(&FRelocation, &TRelocation::Wrote, this, &TForm1::ShowWrite);
+    connect(&FRelocation, &TRelocation::Said, this, say);
+    connect(&FRelocation, &TRelocation::Failed, this,
+            [this](std::exception_ptr Error) { FGuard.Report(Error); });
+    connect(&FRelocation, &TRelocation::PickStarted, this, [this] { FGuard([this] { FollowPick(); }); });
+    connect(&FRelocation, &TRelocation::LandingMoved, this, [this] { FGuard([this] { ShowLanding(); }); });
+    connect(&FRelocation, &TRelocation::RunEnded, this, [this] { FGuard([this] { FollowRunEnd(); }); });
     connect(FPanel, &TMovingPanel::OpenChanged, this, [this] {
+        UpdateControls();
         // Closed, the panel gives the focus back to "Change...".
         const QWidget *focus = focusWidget();
-        const auto *panel = findChild<QWidget *>(QStringLiteral("Panel1"));
         if (!FPanel->IsOpen() && BitBtn1->isEnabled() &&
-            (!focus || !focus->isEnabled() || panel->isAncestorOf(focus)))
+            (!focus || !focus->isEnabled() || FPanel->Frame()->isAncestorOf(focus)))
             BitBtn1->setFocus(Qt::OtherFocusReason);
     });
     // A mouse-only player undoes and redoes by the link in the status line.
     StaticText2->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     connect(StaticText2, &QLabel::linkActivated, this, [this](const QString &Link) {
-        FGuard([&] { StepHistory(Link == u"undo"); });
+        FGuard([&] { AskStep(Link == u"undo"); });
     });
-    connect(PaintBox1, &TPaintBox::FocusChanged, this, [this](bool In) {
-        // The keyboard's crosshair shows while the map has the focus.
-        if (!FPanel->Picking())
-            PaintBox1->SetLanding(In && FMap.HasPicture() ? std::optional<QPoint>(FKeyPointer) : std::nullopt);
-    });
-    connect(FPanel, &TMovingPanel::OpenChanged, this, &TForm1::UpdateControls);
-    connect(FPanel, &TMovingPanel::BandChanged, this, [this] { FGuard([this] { RepaintMap(); }); });
-    connect(FPanel, &TMovingPanel::PickStarted, this, &TForm1::StartKeyboardPick);
-    connect(FPanel, &TMovingPanel::PickEnded, this, &TForm1::EndKeyboardPick);
 
     // The universe view: Ctrl+M, or a double click on the map outside pick
-    // mode. It follows the map, the marks, the groups, the template and the
-    // pick; a pick in it goes the way of a click on the map.
+    // mode. It follows the session and the relocation itself; the window
+    // gives it the marks and the template, and makes its undo and redo.
     const auto openView = [this] { FGuard([this] { FView->Open(); }); };
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this), &QShortcut::activated, this, openView);
     connect(PaintBox1, &TPaintBox::DoubleClicked, this, [this, openView] {
-        if (!FPanel->Picking())
+        if (!FRelocation.Pick())
             openView();
     });
     connect(FTemplates, &TTemplateGroup::TemplateChanged, FView, &TUniverseView::SetTemplate);
-    connect(FPanel, &TMovingPanel::GroupsChanged, FView, &TUniverseView::SetGroups);
-    connect(FPanel, &TMovingPanel::PickStarted, this, [this] {
-        if (const auto star = FPanel->PendingStar())
-            FView->SetBand(FMap.BandMinX, FMap.BandMaxX, QPoint(int(star->X), int(star->Y)));
-    });
-    connect(FPanel, &TMovingPanel::PickEnded, FView, &TUniverseView::ClearBand);
-    connect(FView, &TUniverseView::Picked, this, [this](QPoint at) { FGuard([&] { FPanel->PickAt(at); }); });
-    connect(FView, &TUniverseView::PickCancelled, this, [this] {
-        if (FPanel->Picking())
-            FGuard([this] { FPanel->SpeedButton4Click(); });
-    });
+    connect(FView, &TUniverseView::StepRequested, this, [this](bool Back) { FGuard([&] { AskStep(Back); }); });
 
     // F1 shows the help at any time; Ctrl+O is the folder button and does
     // what it may do now.
@@ -179,13 +172,12 @@ void TForm1::ConnectHandlers()
     if (!redoKeys.contains(QKeySequence(RedoKeys)))
         redoKeys.append(QKeySequence(RedoKeys));
     redo->setKeys(redoKeys);
-    connect(undo, &QShortcut::activated, this, [this] { FGuard([this] { Undo(); }); });
+    connect(undo, &QShortcut::activated, this, [this] { FGuard([this] { UndoStep(); }); });
+    connect(redo, &QShortcut::activated, this, [this] { FGuard([this] { RedoStep(); }); });
     connect(&FSession, &TUniverseSession::StepEnded, this,
             [this](bool Back, const QString &What, std::exception_ptr Error) {
-                FGuard([&] { StepEnded(Back, What, Error); });
+                FGuard([&] { ShowStep(Back, What, Error); });
             });
-    connect(redo, &QShortcut::activated, this, [this] { FGuard([this] { Redo(); }); });
-    connect(findChild<QCheckBox *>(QStringLiteral("FreeSp")), &QCheckBox::toggled, this, &TForm1::UpdateControls);
 }
 
 // ---- start-up and closing --------------------------------------------------
@@ -199,9 +191,7 @@ void TForm1::showEvent(QShowEvent *Event)
 
 void TForm1::FormShow()
 {
-    FMap.BandMinX = -1;
-    FMap.BandMaxX = -1;
-    FPanel->Reset();
+    FRelocation.ClearGroups();
     FTemplates->InitTemplates();
 }
 
@@ -211,7 +201,7 @@ void TForm1::closeEvent(QCloseEvent *Event)
     // another program's lock; closing is never refused.
     FTemplates->Stop();
     FSession.CancelStep();
-    if (FPanel->Picking())
+    if (FRelocation.Running())
         FGuard([this] { FPanel->SpeedButton4Click(); });
     Event->accept();
 }
@@ -227,7 +217,7 @@ void TForm1::SpeedButton3Click()
     if (path.isEmpty())
         return;
     // A file that cannot be opened says why and changes nothing, as a
-    // cancelled dialog does.
+    // cancelled dialog does. The relocation forgets its groups itself.
     FSession.Open(path);
 }
 
@@ -237,10 +227,9 @@ void TForm1::FileOpened()
     FOpenFolder = QFileInfo(path).absolutePath();
     StaticXY->setText(path);
     StaticXY->setToolTip(path);
-    FPanel->ClearGroups();
     SetStatusText(StaticText2, {});
     FFileSizeClass = -1;
-    PaintMap(-1, -1);
+    PaintMap();
     UpdateControls();
     if (!FSession.ReadOnly().isEmpty())
         OfferWritableCopy();
@@ -264,7 +253,7 @@ void TForm1::OfferWritableCopy()
     FSession.Open(copy);
 }
 
-void TForm1::Wrote(const QString &What)
+void TForm1::ShowWrite(const QString &What)
 {
     QString text = FormatStr(TMsg::WroteHint, {What.toHtmlEscaped(), KeyLink(UndoKeys, "undo")});
     if (!FSession.LastWriteNote().isEmpty())
@@ -272,7 +261,7 @@ void TForm1::Wrote(const QString &What)
     SetStatusText(StaticText2, text);
 }
 
-void TForm1::StepHistory(bool Back)
+void TForm1::AskStep(bool Back)
 {
     if (FSession.Busy())
         throw EZorvane(TMsg::UndoWhileBusy);
@@ -289,7 +278,7 @@ void TForm1::StepHistory(bool Back)
     FSession.StartStep(Back);
 }
 
-void TForm1::StepEnded(bool Back, const QString &What, std::exception_ptr Error)
+void TForm1::ShowStep(bool Back, const QString &What, std::exception_ptr Error)
 {
     if (Error)
         std::rethrow_exception(Error);
@@ -308,22 +297,20 @@ void TForm1::UpdateControls()
     for (QObject *child : children()) {
         auto *control = qobject_cast<QWidget *>(child);
         if (!control || control->isWindow() || control == PaintBox1 || control == Bevel2 || control == StaticText2 ||
-            control->objectName() == u"Panel1")
+            control == FPanel->Frame())
             continue;
         control->setEnabled(!panelOpen);
     }
     if (panelOpen)
         return;
-    const bool running = FTemplates->Running();
+    const bool running = FTemplates->Generating();
     // Nothing is written to a read-only file: no generation, no moving.
     const bool writable = FSession.ReadOnly().isEmpty();
     BitBtn1->setEnabled(FSession.IsOpen() && !running && writable);
-    findChild<QWidget *>(QStringLiteral("BitBtn2"))->setEnabled(writable || running);
+    FTemplates->UpdateControls(writable);
     SpeedButton3->setEnabled(!running);
     if (!writable)
         SetStatusText(StaticText2, FormatStr(TMsg::ReadOnlyStatus, {FSession.ReadOnly()}));
-    findChild<QWidget *>(QStringLiteral("FreeSpaceRng"))
-        ->setEnabled(findChild<QCheckBox *>(QStringLiteral("FreeSp"))->isChecked());
 }
 
 void TForm1::changeEvent(QEvent *Event)
@@ -336,10 +323,18 @@ void TForm1::changeEvent(QEvent *Event)
 
 // ---- the map ---------------------------------------------------------------
 
+std::pair<int32_t, int32_t> TForm1::Band() const
+{
+    if (const auto &pick = FRelocation.Pick())
+        return {pick->Band.MinX, pick->Band.MaxX};
+    return {-1, -1};
+}
+
 void TForm1::PaintBox1Paint()
 {
-    const QByteArray before = FMap.ShownImage;
-    AfterPaint(FMap.PaintMap(FSession.Universe(), FMap.BandMinX, FMap.BandMaxX), before);
+    const QByteArray before = FMap.ShownImage();
+    const auto [left, right] = Band();
+    AfterPaint(FMap.PaintMap(FSession.Universe(), left, right), before);
 }
 
 void TForm1::AfterPaint(const std::optional<TMapFacts> &Facts, const QByteArray &ShownBefore)
@@ -353,20 +348,10 @@ void TForm1::AfterPaint(const std::optional<TMapFacts> &Facts, const QByteArray 
             FTemplates->SetSizeIndex(Facts->SizeIndex);
         }
     }
-    if (FMap.ShownImage != ShownBefore)
+    if (FMap.ShownImage() != ShownBefore)
         SetStatusText(StaticText2, {});
     ShowMapCaption();
-    SyncView();
-}
-
-void TForm1::SyncView()
-{
-    if (FSession.Universe()) {
-        FView->SetUniverse(FMap.StarPoints, FFileSizeClass, FSession.Path());
-        FView->SetMarks(FMap.Marks, FMap.View());
-    } else {
-        FView->ClearUniverse();
-    }
+    FView->SetMarks(FMap.Marks(), FMap.View());
 }
 
 void TForm1::ShowMapCaption()
@@ -393,11 +378,12 @@ void TForm1::ShowMapCaption()
     }
 }
 
-void TForm1::PaintMap(int32_t BandLeft, int32_t BandRight)
+void TForm1::PaintMap()
 {
     // Outside a paint event: draw into the image, then show it as it is.
-    const QByteArray before = FMap.ShownImage;
-    AfterPaint(FMap.PaintMap(FSession.Universe(), BandLeft, BandRight), before);
+    const QByteArray before = FMap.ShownImage();
+    const auto [left, right] = Band();
+    AfterPaint(FMap.PaintMap(FSession.Universe(), left, right), before);
     PaintBox1->ShowImage();
 }
 
@@ -406,23 +392,41 @@ void TForm1::RepaintMap() { PaintBox1->RepaintMap(); }
 void TForm1::PaintBox1MouseMove(int X, int Y)
 {
     FKeyPointer = FMap.StepPointer({X, Y}, 0, 0);
-    if (PaintBox1->Landing())
-        PaintBox1->SetLanding(FMap.LandingPixel(FKeyPointer));
+    if (PaintBox1->Landing() && !FRelocation.Pick())
+        PaintBox1->SetLanding(FKeyPointer);
     const TPointerReport report = FMap.MouseMove(X, Y, [this](QPoint pixel) { PaintBox1->RepaintPixel(pixel); });
-    if (report.Tracked) {
-        PaintBox1->setCursor(report.Crosshair ? Qt::CrossCursor : Qt::ArrowCursor);
-        if (FPickTarget)
-            FPickTarget = FMap.PickPos;
+    if (!report.Tracked) {
+        if (report.StatusChanged)
+            SetStatusText(StaticText2, report.Status);
+        return;
     }
-    if (report.StatusChanged)
-        SetStatusText(StaticText2, report.Status);
+    QString status = report.Status;
+    Qt::CursorShape cursor = Qt::ArrowCursor;
+    if (const auto &pick = FRelocation.Pick()) {
+        // The pointer carries the landing point, held in the band; the
+        // crosshair shows over the band itself.
+        FRelocation.MoveLanding(report.Position);
+        status = FMap.PointerStatus(FRelocation.Landing());
+        if (pick->Band.MinX <= report.Position.x() && report.Position.x() <= pick->Band.MaxX)
+            cursor = Qt::CrossCursor;
+    }
+    PaintBox1->setCursor(cursor);
+    SetStatusText(StaticText2, status);
+}
+
+void TForm1::PaintBox1Click()
+{
+    if (FRelocation.Pick())
+        FRelocation.Place();
+    else if (FPanel->ChangeMode())
+        FRelocation.InsertName(FMap.HoverName());
 }
 
 void TForm1::PaintBox1MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)
 {
     if (FMap.MouseDown(Button == Qt::RightButton, Shift.testFlag(Qt::ShiftModifier), X, Y)) {
         RepaintMap();
-        FView->SetMarks(FMap.Marks, FMap.View());
+        FView->SetMarks(FMap.Marks(), FMap.View());
     }
 }
 
@@ -436,5 +440,102 @@ void TForm1::SpeedButton6Click()
 {
     FMap.ClearMarks();
     RepaintMap();
-    FView->SetMarks(FMap.Marks, FMap.View());
+    FView->SetMarks(FMap.Marks(), FMap.View());
+}
+
+void TForm1::PaintBox1KeyDown(int Key, Qt::KeyboardModifiers Shift)
+{
+    const int dx = Key == Qt::Key_Left ? -1 : Key == Qt::Key_Right ? 1 : 0;
+    const int dy = Key == Qt::Key_Up ? -1 : Key == Qt::Key_Down ? 1 : 0;
+    const int times = Shift.testFlag(Qt::ShiftModifier) ? 10 : 1;
+    if (!FRelocation.Pick()) {
+        // Outside pick mode the crosshair points at planets and marks: M
+        // puts a mark there (or gives it the next colour), Delete removes
+        // it, Return adds the planet to the active group as a click does.
+        if (dx != 0 || dy != 0) {
+            const QPoint to = FMap.StepPointer(FKeyPointer, dx * times, dy * times);
+            PaintBox1MouseMove(to.x(), to.y());
+            PaintBox1->SetLanding(FKeyPointer);
+            DescribeMap();
+        } else if (Key == Qt::Key_M || Key == Qt::Key_Delete) {
+            PaintBox1MouseDown(Qt::RightButton, Key == Qt::Key_Delete ? Qt::ShiftModifier : Qt::NoModifier,
+                               FKeyPointer.x(), FKeyPointer.y());
+        } else if (Key == Qt::Key_Return || Key == Qt::Key_Enter || Key == Qt::Key_Space) {
+            PaintBox1Click();
+        }
+        return;
+    }
+    switch (Key) {
+    case Qt::Key_Escape:
+        FPanel->SpeedButton4Click();
+        return;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        // One map pixel's worth of light years (ten with Shift), or one
+        // light year with Ctrl, from where the planet would land now.
+        const int step = Shift.testFlag(Qt::ControlModifier) ? 1 : times * PixelStep(dx ? FMap.ScaleX() : FMap.ScaleY());
+        FRelocation.StepLanding(dx, dy, step);
+        const auto &pick = FRelocation.Pick();
+        if (pick)
+            SetStatusText(StaticText2, FormatStr(TMsg::PickLanding, {PlanetName(pick->Star.NameId),
+                                                                     static_cast<long long>(FRelocation.Landing().x()),
+                                                                     static_cast<long long>(FRelocation.Landing().y())}));
+        DescribeMap();
+        return;
+    }
+    default:
+        // Where the crosshair shows; no movement keeps the planet where it is.
+        FRelocation.Place();
+    }
+}
+
+void TForm1::FollowPick()
+{
+    RepaintMap(); // the band
+    PaintBox1->setFocus(Qt::OtherFocusReason);
+    ShowLanding();
+}
+
+void TForm1::ShowLanding()
+{
+    const QPoint at = FRelocation.Landing();
+    PaintBox1->SetLanding(FMap.PixelOf(at.x(), at.y()));
+    DescribeMap();
+}
+
+void TForm1::FollowRunEnd()
+{
+    PaintBox1->SetLanding(std::nullopt);
+    RepaintMap(); // without the band
+    DescribeMap();
+    if (PaintBox1->hasFocus() && BitBtn1->isEnabled())
+        BitBtn1->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm1::DescribeMap()
+{
+    // What a screen reader learns of the map: in pick mode the planet, its
+    // group and band, where it would land and the planet nearest to that;
+    // otherwise where the crosshair points.
+    QString text = LoadStr(TMsg::MapDescription);
+    const auto &pick = FRelocation.Pick();
+    const QPoint at = pick ? FRelocation.Landing() : FMap.Pointer();
+    const int32_t nearest = FMap.NearestStar(at);
+    const QString near =
+        nearest < 0 ? QString()
+                    : FormatStr(TMsg::MapNearest, {PlanetName(FMap.StarPoints()[size_t(nearest)].NameId),
+                                                   static_cast<long long>(FMap.StarPoints()[size_t(nearest)].X),
+                                                   static_cast<long long>(FMap.StarPoints()[size_t(nearest)].Y)});
+    if (pick)
+        text = FormatStr(TMsg::MapPicking, {PlanetName(pick->Star.NameId), static_cast<long long>(pick->Group) + 1,
+                                            static_cast<long long>(pick->Band.MinX),
+                                            static_cast<long long>(pick->Band.MaxX), static_cast<long long>(at.x()),
+                                            static_cast<long long>(at.y())}) +
+               near;
+    else if (PaintBox1->hasFocus() && !FMap.StarPoints().empty())
+        text = FormatStr(TMsg::MapPointing, {static_cast<long long>(at.x()), static_cast<long long>(at.y())}) + near +
+               QStringLiteral(" ") + text;
+    PaintBox1->setAccessibleDescription(text);
 }

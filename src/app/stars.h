@@ -3,19 +3,22 @@
 //
 // The window owns no file state of its own: the open file, the bytes last
 // read and the history of writes belong to the session, which the window
-// follows (the map draws what the session holds). The template group runs
-// generations and the panel runs relocations; both write through the
-// session and say so by signals. Every handler runs through the guard, so
-// an exception never crosses a Qt frame: it ends the handler and shows the
-// error box.
+// follows (the map draws what the session holds); the groups and the pick
+// belong to the relocation controller, which the map, the panel and the
+// universe view show and feed. The template group runs generations; both
+// runs write through the session and say so by signals. Every handler runs
+// through the guard, so an exception never crosses a Qt frame: it ends the
+// handler and shows the error box.
 #pragma once
 
 #include "dialogs.h"
 #include "guard.h"
+#include "relocationcontrol.h"
 #include "session.h"
 #include "starmap.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QString>
 #include <QWidget>
 #include <optional>
@@ -24,7 +27,6 @@ class QFrame;
 class QLabel;
 class QListWidget;
 class QPushButton;
-class QTimer;
 class QToolButton;
 class QGroupBox;
 class THelpForm;
@@ -47,6 +49,7 @@ public:
 
     TUniverseSession &Session() { return FSession; }
     TStarMap &Map() { return FMap; }
+    TRelocation &Relocation() { return FRelocation; }
     TTemplateGroup &Templates() { return *FTemplates; }
     TMovingPanel &Panel() { return *FPanel; }
     // The universe view (Ctrl+M, or a double click on the map).
@@ -55,8 +58,8 @@ public:
     // The folder button: opens a universe file.
     void SpeedButton3Click();
     // Undo and redo of the writes to the open file (Ctrl+Z, Ctrl+Shift+Z).
-    void Undo() { StepHistory(true); }
-    void Redo() { StepHistory(false); }
+    void UndoStep() { AskStep(true); }
+    void RedoStep() { AskStep(false); }
     // An immediate repaint of the map from the session's universe.
     void RepaintMap();
     // A tick of the blink timer.
@@ -69,40 +72,45 @@ protected:
 
 private:
     void BuildWindow();
+    // Names, descriptions, tooltips and the keyboard order of the window's
+    // own controls, and the order of its parts' controls among them.
+    void SetUpKeyboardAndNames();
     void ConnectHandlers();
     void FormShow();
     void FileOpened();
     void OfferWritableCopy();
-    void StepHistory(bool Back);
-    void StepEnded(bool Back, const QString &What, std::exception_ptr Error);
-    void Wrote(const QString &What);
+    void AskStep(bool Back);
+    void ShowStep(bool Back, const QString &What, std::exception_ptr Error);
+    void ShowWrite(const QString &What);
     // The enabled state of the window's controls from what goes on: the
     // panel open (everything but the map), a run (no opening, no "Change..."),
     // a file open ("Change...").
     void UpdateControls();
-    void PaintMap(int32_t BandLeft, int32_t BandRight);
+    void PaintMap();
     void ShowMapCaption();
-    // The universe view follows what the map shows.
-    void SyncView();
     void PaintBox1Paint();
     // Shows the map's facts after a paint; the pointer report is cleared
     // when the paint found another universe than the one shown before.
     void AfterPaint(const std::optional<TMapFacts> &Facts, const QByteArray &ShownBefore);
     void PaintBox1MouseMove(int X, int Y);
     void PaintBox1MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
-    // A key on the map while a planet waits for its pick: arrows move the
-    // keyboard pointer one pixel (ten with Shift), Ctrl+arrows move the
-    // landing position one light year, Return, Enter and Space place the
-    // planet there, Escape ends the relocation as the close button.
+    // A key on the map. While a planet waits for its pick: arrows move the
+    // landing point by one map pixel's light years (ten with Shift, one
+    // light year with Ctrl), Return, Enter and Space place the planet there,
+    // Escape ends the relocation as the close button. Otherwise arrows move
+    // the keyboard's crosshair, M marks, Delete removes a mark, Return adds
+    // the planet to the active group.
     void PaintBox1KeyDown(int Key, Qt::KeyboardModifiers Shift);
+    void PaintBox1Click();
     void SpeedButton6Click();
-    // Pick mode by keyboard: the map takes the focus and shows where the
-    // planet would land, starting from the planet's own pixel.
-    void StartKeyboardPick(QPoint StarPixel);
-    void EndKeyboardPick();
-    // The landing position of a keyboard pick moved to At: the crosshair
-    // and the status line show it.
-    void SetPickTarget(QPoint At);
+    // A planet waits for its pick: the map takes the focus and shows where
+    // it would land, starting on the planet itself.
+    void FollowPick();
+    void FollowRunEnd();
+    // The landing point moved: the crosshair follows it.
+    void ShowLanding();
+    // The band of the planet waiting for its pick; -1, -1 for none.
+    std::pair<int32_t, int32_t> Band() const;
     // The map's accessible description from what it shows now.
     void DescribeMap();
 
@@ -111,21 +119,20 @@ private:
     TGuard FGuard;
     TUniverseSession FSession;
     TStarMap FMap;
+    TRelocation FRelocation;
     TTemplateGroup *FTemplates = nullptr;
     TMovingPanel *FPanel = nullptr;
     TUniverseView *FView = nullptr;
     // Where the open dialog starts: the folder of the universe opened last
     // in this session, the program's folder before that.
     QString FOpenFolder;
-    // The map pixel the keyboard points at; the mouse moves it too.
+    // The map pixel the keyboard points at outside a pick; the mouse moves
+    // it too.
     QPoint FKeyPointer{MapWidth / 2, MapHeight / 2};
     // The size class of the open file as last shown: the size list follows
     // the file when it is opened and when its class changes on disk, never
     // on a mere repaint, so the player's own choice stays.
     int FFileSizeClass = -1;
-    // Where Return puts the waiting planet, to the light year: its own
-    // position until the pointer or a key moves it.
-    std::optional<QPoint> FPickTarget;
     QPointer<THelpForm> FHelp;
 
     // ---- controls, named as in the window layout ----
@@ -138,7 +145,3 @@ private:
     QTimer *Timer1;
     QListWidget *StarsBuf;
 };
-
-// Keyboard order, accessible names and tooltips of the window's controls,
-// found by their names.
-void SetUpKeyboardAndNames(QWidget &Form);

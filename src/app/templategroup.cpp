@@ -29,8 +29,9 @@ const QString StopCaption = QStringLiteral("Stop !");
 } // namespace
 
 TTemplateGroup::TTemplateGroup(QWidget *Form, const TGuard &Guard, TUniverseSession &Session, QStringList Folders)
-    : QObject(Form), FGuard(Guard), FSession(Session), FFolders(std::move(Folders))
+    : QObject(Form), FGuard(Guard), FSession(Session)
 {
+    FFolders.swap(Folders);
     BuildControls(Form);
     FGuard.Connect(SpeedButton1, &QToolButton::clicked, this, &TTemplateGroup::SpeedButton1Click);
     FGuard.Connect(SpeedButton2, &QToolButton::clicked, this, &TTemplateGroup::SpeedButton2Click);
@@ -38,6 +39,21 @@ TTemplateGroup::TTemplateGroup(QWidget *Form, const TGuard &Guard, TUniverseSess
     FGuard.Connect(BitBtn2, &QPushButton::clicked, this, &TTemplateGroup::BitBtn2Click);
     connect(BitBtn2, &QPushButton::pressed, this, [this] { FCaptionAtPress = BitBtn2->text(); });
     connect(Conf, &QToolButton::clicked, this, [this] { ShowSideWindow(FComments); });
+    connect(FreeSp, &QCheckBox::toggled, this, [this] { UpdateControls(FWritable); });
+}
+
+void TTemplateGroup::UpdateControls(bool Writable)
+{
+    FWritable = Writable;
+    if (!Chv->isEnabled())
+        return; // the panel is open: all of them are off
+    BitBtn2->setEnabled(Writable || Generating());
+    FreeSpaceRng->setEnabled(FreeSp->isChecked());
+}
+
+std::vector<QWidget *> TTemplateGroup::TabOrder() const
+{
+    return {ComboBox1, SpeedButton1, SpeedButton2, Chv, FreeSp, FreeSpaceRng, MinD, SizeSel, MaxC, Conf, BitBtn2};
 }
 
 TTemplateGroup::~TTemplateGroup() = default;
@@ -86,6 +102,44 @@ void TTemplateGroup::BuildControls(QWidget *Form)
     Progr = Make<QProgressBar>(Form, "Progr", 100, 348, 97, 5);
     Progr->setTextVisible(false);
     Progr->hide();
+
+    // What a screen reader calls them, and the settings explained where
+    // they are, in the help document's words.
+    const std::pair<QWidget *, const char *> names[] = {
+        {Image1, "Template preview"}, {SpeedButton1, "Previous template"}, {SpeedButton2, "Next template"},
+        {ComboBox1, "Template file"},  {Chv, "Sensitivity"},             {FreeSp, "Free space mode"},
+        {FreeSpaceRng, "Free space threshold"}, {MinD, "Min. stars distance"}, {SizeSel, "Universe size"},
+        {MaxC, "Maximize search"},     {Conf, "Comments"},               {BitBtn2, "Generate !"},
+        {Progr, "Generation progress"},
+    };
+    for (const auto &[control, name] : names)
+        control->setAccessibleName(QString::fromLatin1(name));
+    const std::pair<QWidget *, const char *> hints[] = {
+        {Chv, "Sensitivity, 1 to 2000: the higher the value, the more of the lighter shades of the template "
+              "count as places for planets; very low values use only its brightest points."},
+        {FreeSp, "Free space mode: no star is placed on a point of the template darker than the threshold "
+                 "beside it."},
+        {FreeSpaceRng, "Free space threshold, a darkness from 0 to 255: lower values are stricter and force the "
+                       "stars into the brightest points of the template; up to 255 they follow it roughly."},
+        {MinD, "The smallest distance, in light years, kept between two stars."},
+        {SizeSel, "The size of the universe the next generation spreads the stars over. It need not be the size "
+                  "of the open file shown above."},
+        {MaxC, "Packs the stars more efficiently when they do not fit into the light areas of the template at "
+               "the chosen distance: tries ten times as often."},
+        {Image1, "The selected template: light areas attract planets, dark areas repel them."},
+        {ComboBox1, "The templates: the program's own, then your own from ~/.local/share/zorvane/templates "
+                    "(a .bmp picture, with a .zv settings file of the same name if you like)."},
+        {BitBtn2, "Reshape the whole universe from the template and write it to the open .xy file "
+                  "(Ctrl+Z undoes)."},
+    };
+    for (const auto &[control, hint] : hints)
+        control->setToolTip(QString::fromLatin1(hint));
+    // A caption before a control names it for a screen reader.
+    for (const auto &[label, control] :
+         {std::pair<QLabel *, QWidget *>{fileLabel, ComboBox1}, {label3, Chv}, {label5, MinD}, {label8, SizeSel}})
+        label->setBuddy(control);
+    for (QWidget *button : {SpeedButton1, SpeedButton2, Conf})
+        button->setFocusPolicy(Qt::StrongFocus);
 }
 
 // ---- templates -------------------------------------------------------------
@@ -214,7 +268,7 @@ void TTemplateGroup::StartRun()
     const QString what = FormatStr(TMsg::PlacementDone, {static_cast<long long>(stars), ComboBox1->currentText()});
     FRun = std::make_unique<TGenerationRun>(FSession, std::move(universe), image, settings, what);
     connect(FRun.get(), &TGenerationRun::Progress, Progr, &QProgressBar::setValue);
-    connect(FRun.get(), &TGenerationRun::Ended, this, [this] { FGuard([this] { RunEnded(); }); });
+    connect(FRun.get(), &TGenerationRun::Ended, this, [this] { FGuard([this] { GenerationEnded(); }); });
     Progr->setRange(0, std::max(stars - 1, 0));
     Progr->setValue(0);
     Progr->show();
@@ -225,7 +279,7 @@ void TTemplateGroup::StartRun()
     emit RunningChanged();
 }
 
-void TTemplateGroup::RunEnded()
+void TTemplateGroup::GenerationEnded()
 {
     // The run is deleted once its signal has returned.
     TGenerationRun &ended = *FRun.release();

@@ -46,7 +46,13 @@ public:
     void SetSizeIndex(int SizeIndex);
 
     // A generation run is under way.
-    bool Running() const { return FRun != nullptr; }
+    bool Generating() const { return FRun != nullptr; }
+    // The enabled states of "Generate !" (a read-only file generates
+    // nothing, a run can always be stopped) and of the free space threshold
+    // (with its check box), while the window's controls are enabled.
+    void UpdateControls(bool Writable);
+    // The group's controls in keyboard order, "Generate !" last.
+    std::vector<QWidget *> TabOrder() const;
     // The run ends at its next check, writing nothing (the window closes).
     void Stop();
 
@@ -68,7 +74,7 @@ private:
     void SpeedButton2Click();
     void BitBtn2Click();
     void StartRun();
-    void RunEnded();
+    void GenerationEnded();
     QString NotFoundText() const;
 
     const TGuard &FGuard;
@@ -90,4 +96,5 @@ private:
     QCheckBox *FreeSp, *MaxC;
     QPushButton *BitBtn2;
     QProgressBar *Progr;
+    bool FWritable = true;
 };

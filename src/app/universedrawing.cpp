@@ -1,23 +1,16 @@
-// What the universe view draws, at any geometry: on the canvas, and in
-// the picture the player saves.
-#include "universeview.h"
+// What the universe view shows, drawn at any geometry.
+#include "universedrawing.h"
 
-#include "dialogs.h"
-#include "gamefile.h"
 #include "messages.h"
 #include "placement.h"
 #include "planetnames.h"
 
-#include <QBuffer>
-#include <QCheckBox>
-#include <QFileInfo>
-#include <QImageWriter>
 #include <QPainter>
 #include <QRegion>
-#include <QSpinBox>
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -106,57 +99,51 @@ private:
     std::vector<TEntry> FEntries;
 };
 
+QPoint PositionOf(const TStarRec &Star) { return {static_cast<int>(Star.X), static_cast<int>(Star.Y)}; }
+
 } // namespace
 
-QRgb TUniverseView::GroupColor(int Group) { return GroupColors[size_t(Group) % GroupColors.size()]; }
+int32_t NearestPlanet(const std::vector<TStarRec> &Stars, QPoint Position)
+{
+    int32_t best = -1;
+    int64_t bestSquare = std::numeric_limits<int64_t>::max();
+    for (size_t i = 0; i < Stars.size(); ++i) {
+        const int64_t dx = int64_t(Stars[i].X) - Position.x(), dy = int64_t(Stars[i].Y) - Position.y();
+        if (dx * dx + dy * dy < bestSquare) {
+            bestSquare = dx * dx + dy * dy;
+            best = int32_t(i);
+        }
+    }
+    return best;
+}
 
-// ---- the picture -----------------------------------------------------------
+QRgb TUniverseDrawing::GroupColor(int Group) { return GroupColors[size_t(Group) % GroupColors.size()]; }
 
-QImage TUniverseView::Picture(QSize Size) const
+void TUniverseDrawing::SetTemplate(const QImage &Template)
+{
+    FTemplate = Template.isNull() ? QImage() : Template.convertToFormat(QImage::Format_RGB32);
+    // Half strength: each channel halved.
+    for (int y = 0; y < FTemplate.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(FTemplate.scanLine(y));
+        for (int x = 0; x < FTemplate.width(); ++x)
+            line[x] = 0xFF000000u | ((line[x] >> 1) & 0x7F7F7Fu);
+    }
+    FTemplateLayer = QImage();
+}
+
+QImage TUniverseDrawing::Picture(QSize Size, const TUniverseScene &S) const
 {
     QImage image(Size, QImage::Format_RGB32);
     if (image.isNull())
         return image; // no memory for it
     QPainter painter(&image);
-    Render(painter, TViewGeometry(FSquare.isNull() ? SizeClassSquare(0) : FSquare, Size), false);
+    Render(painter, TViewGeometry(S.Square.isNull() ? SizeClassSquare(0) : S.Square, Size), S, false);
     return image;
 }
 
-bool TUniverseView::SavePicture()
+QImage TUniverseDrawing::TextImage(const QString &Text, const QColor &Colour, bool Bold) const
 {
-    const QString name = FFilePath.isEmpty() ? QStringLiteral("universe.png")
-                                             : QFileInfo(FFilePath).completeBaseName() + QStringLiteral(".png");
-    // The dialog adds ".png" to a name typed without it before it asks
-    // whether to replace a file of that name.
-    const QString path = FDialogs.SaveFile(this, FPictureDir, QStringLiteral("PNG pictures|*.png"), name,
-                                           QStringLiteral("png"));
-    if (path.isEmpty())
-        return false;
-    const QImage picture = Picture(QSize(FPictureWidth->value(), FPictureHeight->value()));
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    try {
-        if (picture.isNull() || !writer.write(picture))
-            throw EZorvane(TMsg::CannotWriteFile, {path, writer.errorString()});
-        // Never over the open universe, never through a link, never a
-        // partial picture.
-        WriteNewFile(path, png, FFilePath);
-        FPictureSaved = true;
-        FPictureDir = QFileInfo(path).absolutePath();
-    } catch (const EZorvane &e) {
-        FDialogs.Error(this, ErrorBoxText(e.Message()));
-        return false;
-    }
-    return true;
-}
-
-// ---- drawing ---------------------------------------------------------------
-
-QImage TUniverseView::TextImage(const QString &Text, const QColor &Colour, bool Bold) const
-{
-    const QFont font = NameFont(this->font(), Bold);
+    const QFont font = NameFont(FFont, Bold);
     const QFontMetrics metrics(font);
     QImage image(metrics.horizontalAdvance(Text) + 1, metrics.height(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -167,7 +154,7 @@ QImage TUniverseView::TextImage(const QString &Text, const QColor &Colour, bool 
     return image;
 }
 
-const QImage &TUniverseView::NameImage(uint32_t NameId) const
+const QImage &TUniverseDrawing::NameImage(uint32_t NameId) const
 {
     auto found = FNames.constFind(NameId);
     if (found != FNames.constEnd())
@@ -175,29 +162,29 @@ const QImage &TUniverseView::NameImage(uint32_t NameId) const
     return *FNames.insert(NameId, TextImage(PlanetName(NameId), QColor(NameText), false));
 }
 
-void TUniverseView::Render(QPainter &P, const TViewGeometry &G, bool Live) const
+void TUniverseDrawing::Render(QPainter &P, const TViewGeometry &G, const TUniverseScene &S, bool Live) const
 {
     const QRect all(QPoint(0, 0), G.ViewSize());
-    if (!HasUniverse()) {
+    if (!S.HasUniverse()) {
         P.fillRect(all, QColor(Outside));
         P.setPen(QColor(NameText));
         P.drawText(all, Qt::AlignCenter, LoadStr(TMsg::SelectXYFirst));
         return;
     }
     // Each pixel filled once: the square black, the rest around it grey.
-    const QRect square = G.AreaOf(FSquare).toAlignedRect().intersected(all);
+    const QRect square = G.AreaOf(S.Square).toAlignedRect().intersected(all);
     P.fillRect(square, QColor(Space));
     for (const QRect &around : QRegion(all).subtracted(QRegion(square)))
         P.fillRect(around, QColor(Outside));
 
-    if (FTemplateBox->isChecked() && !FTemplate.isNull() && FTemplate.height() > UnsampledRows) {
+    if (S.Template && !FTemplate.isNull() && FTemplate.height() > UnsampledRows) {
         // The placement puts template column px at X = Left + trunc(px *
         // (Right - Left) / W) and row py likewise, using the top H = height -
         // 20 rows: the W x H pixels stretched from Left to Right and Top to
         // Bottom. The template is kept at half strength, which over the black
         // square is the same as half transparent, so it is copied, not
         // blended; it is scaled once per zoom and pan.
-        const QRectF target(G.ToView(QPointF(FSquare.topLeft())), G.ToView(QPointF(FSquare.bottomRight())));
+        const QRectF target(G.ToView(QPointF(S.Square.topLeft())), G.ToView(QPointF(S.Square.bottomRight())));
         const QRect seen = square.intersected(target.toAlignedRect());
         if (!seen.isEmpty()) {
             if (FTemplateLayer.size() != all.size() || FTemplateTarget != target) {
@@ -212,17 +199,17 @@ void TUniverseView::Render(QPainter &P, const TViewGeometry &G, bool Live) const
         }
     }
 
-    if (FBand) {
-        QRectF band = G.AreaOf(QRect(QPoint(FBand->first, FMinY), QPoint(FBand->second, FMaxY)));
+    if (S.Band) {
+        QRectF band = G.AreaOf(QRect(QPoint(S.Band->first, S.MinY), QPoint(S.Band->second, S.MaxY)));
         if (band.width() < 1)
             band.adjust(-(1 - band.width()) / 2, 0, (1 - band.width()) / 2, 0);
         P.fillRect(band, QColor(qRed(Band), qGreen(Band), qBlue(Band), 200));
     }
 
-    DrawGrid(P, G);
+    DrawGrid(P, G, S);
 
     P.setRenderHint(QPainter::Antialiasing, true);
-    for (const TMarkArea &mark : FMarks) {
+    for (const TMarkArea &mark : S.Marks) {
         QColor fill(mark.Color);
         fill.setAlpha(90);
         P.setBrush(fill);
@@ -230,16 +217,16 @@ void TUniverseView::Render(QPainter &P, const TViewGeometry &G, bool Live) const
         P.drawEllipse(QRectF(G.ToView(mark.Area.topLeft()), G.ToView(mark.Area.bottomRight())));
     }
     // The radius of the fairness table around every group's planets.
-    const double radius = Radius() * G.Scale();
+    const double radius = S.Radius * G.Scale();
     if (radius >= 3) {
         P.setBrush(Qt::NoBrush);
-        for (size_t g = 0; g < FFairness.size(); ++g) {
+        for (size_t g = 0; g < S.Fairness.size(); ++g) {
             QColor colour(GroupColor(int(g)));
             colour.setAlpha(150);
             // Dashes along a circle far larger than the view would cost
             // thousands of segments: those are drawn solid.
             P.setPen(QPen(colour, 1, radius <= 1500 ? Qt::DashLine : Qt::SolidLine));
-            for (const TGroupPlanet &planet : FFairness[g].Planets) {
+            for (const TGroupPlanet &planet : S.Fairness[g].Planets) {
                 const QPointF centre = G.ToView(QPointF(planet.Position) + QPointF(0.5, 0.5));
                 const QRectF box(centre - QPointF(radius, radius), centre + QPointF(radius, radius));
                 if (planet.Star >= 0 && box.intersects(QRectF(all)))
@@ -249,31 +236,31 @@ void TUniverseView::Render(QPainter &P, const TViewGeometry &G, bool Live) const
     }
     P.setRenderHint(QPainter::Antialiasing, false);
 
-    DrawPlanets(P, G);
+    DrawPlanets(P, G, S);
 
-    if (Live && FPointer && !FStars.empty()) {
-        const QPoint at = FBand ? FLanding : G.PositionAt(*FPointer);
-        const QPointF c = QPointF(G.PixelOf(PositionOf(FStars[NearestPlanet(at)]))) + QPointF(0.5, 0.5);
+    if (Live && S.Pointer && !S.Stars.empty()) {
+        const QPoint at = S.Band ? S.Landing : G.PositionAt(*S.Pointer);
+        const QPointF c = QPointF(G.PixelOf(PositionOf(S.Stars[NearestPlanet(S.Stars, at)]))) + QPointF(0.5, 0.5);
         P.setRenderHint(QPainter::Antialiasing, true);
         P.setBrush(Qt::NoBrush);
         P.setPen(QPen(QColor(Hover), 1.5));
         P.drawEllipse(c, 6, 6);
         P.setRenderHint(QPainter::Antialiasing, false);
     }
-    if (Live && FBand) {
-        const QPoint c = G.PixelOf(FLanding);
+    if (Live && S.Band) {
+        const QPoint c = G.PixelOf(S.Landing);
         P.setPen(QColor(Crosshair));
         if (G.Scale() >= 4)
-            P.drawRect(G.AreaOf(QRect(FLanding, FLanding)).toAlignedRect().adjusted(0, 0, -1, -1));
+            P.drawRect(G.AreaOf(QRect(S.Landing, S.Landing)).toAlignedRect().adjusted(0, 0, -1, -1));
         for (const QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)})
             P.fillRect(QRect(c + d * 5, c + d * 24).normalized(), QColor(Crosshair));
     }
 
     // The size of the universe in the bottom right corner, away from the
     // grid's numbers.
-    const QString size = FormatStr(TMsg::SizeLabel, {FSquare.right() - FSquare.left(), FSquare.bottom() - FSquare.top(),
-                                                     SizeNames[size_t(FSizeIndex)]});
-    P.setFont(NameFont(font(), false));
+    const QString size = FormatStr(TMsg::SizeLabel, {S.Square.right() - S.Square.left(), S.Square.bottom() - S.Square.top(),
+                                                     SizeNames[size_t(S.SizeIndex)]});
+    P.setFont(NameFont(FFont, false));
     const QFontMetrics metrics(P.font());
     QRect box(0, 0, metrics.horizontalAdvance(size) + 10, metrics.height() + 4);
     box.moveBottomRight(all.bottomRight() - QPoint(4, 4));
@@ -282,7 +269,7 @@ void TUniverseView::Render(QPainter &P, const TViewGeometry &G, bool Live) const
     P.drawText(box, Qt::AlignCenter, size);
 }
 
-void TUniverseView::DrawGrid(QPainter &P, const TViewGeometry &G) const
+void TUniverseDrawing::DrawGrid(QPainter &P, const TViewGeometry &G, const TUniverseScene &S) const
 {
     const QRect seen = G.VisiblePositions();
     if (seen.isEmpty())
@@ -291,7 +278,7 @@ void TUniverseView::DrawGrid(QPainter &P, const TViewGeometry &G) const
     // copies for the raster engine. A translucent fill of a tall line is
     // blended row by row and handed to worker threads, and shaped text
     // costs more than all the planets.
-    const QRect square = G.AreaOf(FSquare).toAlignedRect();
+    const QRect square = G.AreaOf(S.Square).toAlignedRect();
     const QRect area = square.intersected(QRect(QPoint(0, 0), G.ViewSize()));
     const bool labels = GridStep * G.Scale() >= 36;
     const QColor line(0x2C, 0x2C, 0x2C);
@@ -316,7 +303,7 @@ void TUniverseView::DrawGrid(QPainter &P, const TViewGeometry &G) const
         P.fillRect(edge.intersected(area), border);
 }
 
-const QImage &TUniverseView::GridLabel(int Value) const
+const QImage &TUniverseDrawing::GridLabel(int Value) const
 {
     auto found = FGridLabels.constFind(Value);
     if (found != FGridLabels.constEnd())
@@ -324,18 +311,18 @@ const QImage &TUniverseView::GridLabel(int Value) const
     return *FGridLabels.insert(Value, TextImage(QString::number(Value), QColor(255, 255, 255, 90), false));
 }
 
-void TUniverseView::DrawPlanets(QPainter &P, const TViewGeometry &G) const
+void TUniverseDrawing::DrawPlanets(QPainter &P, const TViewGeometry &G, const TUniverseScene &S) const
 {
     const QRect view(QPoint(0, 0), G.ViewSize());
     const QRect seen = G.VisiblePositions();
     const int d = DotSize(G.Scale());
     TRoom room(G.ViewSize());
     std::vector<std::pair<size_t, QPoint>> shown;
-    shown.reserve(FStars.size());
+    shown.reserve(S.Stars.size());
     std::vector<QRect> dots;
-    dots.reserve(FStars.size());
-    for (size_t i = 0; i < FStars.size(); ++i) {
-        const QPoint position = PositionOf(FStars[i]);
+    dots.reserve(S.Stars.size());
+    for (size_t i = 0; i < S.Stars.size(); ++i) {
+        const QPoint position = PositionOf(S.Stars[i]);
         if (!seen.contains(position))
             continue;
         const QPoint at = G.PixelOf(position);
@@ -348,11 +335,11 @@ void TUniverseView::DrawPlanets(QPainter &P, const TViewGeometry &G) const
     P.drawRects(dots.data(), int(dots.size()));
 
     // The groups' planets, marked and named whatever the room.
-    const QFont bold = NameFont(font(), true);
+    const QFont bold = NameFont(FFont, true);
     const QFontMetrics metrics(bold);
     P.setFont(bold);
     for (const auto &[i, at] : shown) {
-        const int group = FGroupOf[i];
+        const int group = S.GroupOf[i];
         if (group < 0)
             continue;
         const QColor colour(GroupColor(group));
@@ -361,7 +348,7 @@ void TUniverseView::DrawPlanets(QPainter &P, const TViewGeometry &G) const
         P.setBrush(colour);
         P.drawEllipse(QPointF(at) + QPointF(0.5, 0.5), 4.5, 4.5);
         P.setRenderHint(QPainter::Antialiasing, false);
-        const QString name = PlanetName(FStars[i].NameId);
+        const QString name = PlanetName(S.Stars[i].NameId);
         const QRect label(at.x() + 8, at.y() - metrics.height() / 2, metrics.horizontalAdvance(name) + 1,
                           metrics.height());
         P.setPen(colour);
@@ -370,9 +357,9 @@ void TUniverseView::DrawPlanets(QPainter &P, const TViewGeometry &G) const
     }
     // Every other name where it covers neither a planet nor another name.
     for (const auto &[i, at] : shown) {
-        if (FGroupOf[i] >= 0)
+        if (S.GroupOf[i] >= 0)
             continue;
-        const QImage &name = NameImage(FStars[i].NameId);
+        const QImage &name = NameImage(S.Stars[i].NameId);
         const QRect label(QPoint(at.x() + d / 2 + 3, at.y() - name.height() / 2), name.size());
         if (!view.contains(label) || !room.Free(label, at))
             continue;

@@ -1,15 +1,21 @@
-// The universe view's window: its controls and table built, and the
-// setters through which the main window feeds it.
+// The universe view's window: its controls and table built, what it
+// follows, and the input of its canvas.
 #include "universeview.h"
 
+#include "dialogs.h"
 #include "gamefile.h"
+#include "messages.h"
+#include "planetnames.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QImageWriter>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -17,16 +23,24 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 // ---- the window ------------------------------------------------------------
 
-TUniverseView::TUniverseView(TDialogs &Dialogs, QWidget *Parent) : QWidget(Parent, Qt::Window), FDialogs(Dialogs)
+TUniverseView::TUniverseView(TDialogs &Dialogs, TUniverseSession &Session, TRelocation &Relocation, QWidget *Parent)
+    : QWidget(Parent, Qt::Window), FDialogs(Dialogs), FSession(Session), FRelocation(Relocation), FDrawing(font())
 {
     setObjectName(QStringLiteral("UniverseView"));
     setWindowTitle(QStringLiteral("Universe view"));
     resize(1240, 780);
 
-    FCanvas = new TUniverseCanvas(*this);
+    FCanvas = new TUniverseCanvas(this);
+    FCanvas->Painter = [this](QPainter &P) { FDrawing.Render(P, FCanvas->Geometry, FScene, true); };
+    FCanvas->Keys = [this](int Key, Qt::KeyboardModifiers Modifiers) { return CanvasKey(Key, Modifiers); };
+    connect(FCanvas, &TUniverseCanvas::PointerMoved, this, &TUniverseView::FollowPointer);
+    connect(FCanvas, &TUniverseCanvas::PointerLeft, this, &TUniverseView::LosePointer);
+    connect(FCanvas, &TUniverseCanvas::Clicked, this, &TUniverseView::PickAt);
+    connect(FCanvas, &TUniverseCanvas::Moved, this, &TUniverseView::UpdateReport);
 
     FTemplateBox = new QCheckBox(QStringLiteral("Template"), this);
     FTemplateBox->setToolTip(QStringLiteral("Lay the selected template over the universe as the generation uses it"));
@@ -97,7 +111,10 @@ TUniverseView::TUniverseView(TDialogs &Dialogs, QWidget *Parent) : QWidget(Paren
     layout->addWidget(splitter, 1);
     layout->addWidget(FReport);
 
-    connect(FTemplateBox, &QCheckBox::toggled, FCanvas, qOverload<>(&QWidget::update));
+    connect(FTemplateBox, &QCheckBox::toggled, this, [this](bool Shown) {
+        FScene.Template = Shown;
+        FCanvas->update();
+    });
     connect(FRadius, &QSpinBox::valueChanged, this, [this] { UpdateFairness(); });
     connect(FSaveButton, &QPushButton::clicked, this, [this] { SavePicture(); });
     connect(fitButton, &QPushButton::clicked, this, [this] { Fit(); });
@@ -111,10 +128,23 @@ TUniverseView::TUniverseView(TDialogs &Dialogs, QWidget *Parent) : QWidget(Paren
     auto *fit = new QAction(this);
     fit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
     connect(fit, &QAction::triggered, this, [this] { Fit(); });
-    addActions({save, fit});
+    // Undo and redo work here as in the main window, which makes them.
+    auto *undo = new QAction(this);
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    connect(undo, &QAction::triggered, this, [this] { emit StepRequested(true); });
+    auto *redo = new QAction(this);
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence::Redo});
+    connect(redo, &QAction::triggered, this, [this] { emit StepRequested(false); });
+    addActions({save, fit, undo, redo});
 
     FPictureDir = WritableFolderFor({});
-    UpdateFairness();
+    connect(&FSession, &TUniverseSession::Opened, this, &TUniverseView::FollowSession);
+    connect(&FSession, &TUniverseSession::Changed, this, &TUniverseView::FollowSession);
+    connect(&FRelocation, &TRelocation::GroupsChanged, this, &TUniverseView::UpdateFairness);
+    connect(&FRelocation, &TRelocation::PickStarted, this, [this] { FollowPick(true); });
+    connect(&FRelocation, &TRelocation::LandingMoved, this, [this] { FollowPick(false); });
+    connect(&FRelocation, &TRelocation::RunEnded, this, [this] { FollowPick(false); });
+    FollowSession();
 }
 
 void TUniverseView::Open()
@@ -125,52 +155,73 @@ void TUniverseView::Open()
     FCanvas->setFocus(Qt::OtherFocusReason);
 }
 
-void TUniverseView::SetUniverse(const std::vector<TStarRec> &Stars, int SizeIndex, const QString &FilePath)
+void TUniverseView::FollowSession()
 {
-    const QRect square = SizeClassSquare(SizeIndex);
-    if (square != FSquare)
-        FCanvas->Geometry = TViewGeometry(square, FCanvas->size(), FitMargin);
-    FStars = Stars;
-    FSquare = square;
-    FSizeIndex = std::clamp(SizeIndex, 0, SizeClassCount - 1);
-    FFilePath = FilePath;
-    FMinY = FMaxY = 0;
-    if (!FStars.empty()) {
-        const auto [low, high] = std::minmax_element(FStars.begin(), FStars.end(),
-                                                     [](const TStarRec &A, const TStarRec &B) { return A.Y < B.Y; });
-        FMinY = static_cast<int32_t>(low->Y);
-        FMaxY = static_cast<int32_t>(high->Y);
+    const TStarsXY *universe = FSession.Universe();
+    if (!universe) {
+        // No file open, or it is gone: the view shows only a hint.
+        FScene.Stars.clear();
+        FScene.Square = QRect();
+        FFilePath.clear();
+        setWindowTitle(QStringLiteral("Universe view"));
+        FSaveButton->setEnabled(false);
+        FollowPick(false);
+        UpdateFairness();
+        UpdateReport();
+        UpdateCursor();
+        return;
     }
-    setWindowTitle(FilePath.isEmpty() ? QStringLiteral("Universe view")
-                                      : QStringLiteral("Universe view - %1").arg(QFileInfo(FilePath).fileName()));
+    const int sizeIndex = universe->GetSizeIndex();
+    const QRect square = SizeClassSquare(sizeIndex);
+    if (square != FScene.Square)
+        FCanvas->Geometry = TViewGeometry(square, FCanvas->size(), FitMargin);
+    FScene.Stars.clear();
+    for (int i = 0; i < universe->StarCount; ++i)
+        FScene.Stars.push_back(universe->GetStar(i));
+    FScene.Square = square;
+    FScene.SizeIndex = std::clamp(sizeIndex, 0, SizeClassCount - 1);
+    FScene.MinY = FScene.MaxY = 0;
+    if (!FScene.Stars.empty()) {
+        const TBounds bounds = universe->GetBounds();
+        FScene.MinY = bounds.Top;
+        FScene.MaxY = bounds.Bottom;
+    }
+    FFilePath = FSession.Path();
+    setWindowTitle(QStringLiteral("Universe view - %1").arg(QFileInfo(FFilePath).fileName()));
     // The picture's dialog starts where the player can write: beside the
     // universe, else the Documents or home folder; once a picture was
     // saved, where that one went.
-    if (!FilePath.isEmpty() && !FPictureSaved)
-        FPictureDir = WritableFolderFor(FilePath);
+    if (!FPictureSaved)
+        FPictureDir = WritableFolderFor(FFilePath);
     FSaveButton->setEnabled(true);
-    if (FBand)
-        FLanding = HoldInBand(FLanding);
     UpdateFairness();
     UpdateReport();
 }
 
-void TUniverseView::ClearUniverse()
+void TUniverseView::FollowPick(bool Started)
 {
-    FStars.clear();
-    FSquare = QRect();
-    FFilePath.clear();
-    FBand.reset();
-    setWindowTitle(QStringLiteral("Universe view"));
-    FSaveButton->setEnabled(false);
-    UpdateFairness();
+    const auto &pick = FRelocation.Pick();
+    if (pick && HasUniverse()) {
+        FScene.Band = std::make_pair(std::min(pick->Band.MinX, pick->Band.MaxX), std::max(pick->Band.MinX, pick->Band.MaxX));
+        FScene.Landing = FRelocation.Landing();
+        // Brought into sight when a pick starts; the pointer's moves never
+        // pan the view under it.
+        if (Started) {
+            FCanvas->Geometry.Reveal(FScene.Landing, 24);
+            if (isActiveWindow())
+                FCanvas->setFocus(Qt::OtherFocusReason); // the keys pick at once
+        }
+    } else {
+        FScene.Band.reset();
+    }
     UpdateReport();
     UpdateCursor();
+    FCanvas->update();
 }
 
 void TUniverseView::SetMarks(const std::vector<TMarkRec> &Marks, const TMapView &MapView)
 {
-    FMarks.clear();
+    FScene.Marks.clear();
     if (MapView.ScaleX > 0 && MapView.ScaleY > 0) {
         // The disc's radius in light years along each axis: the main map is
         // stretched, so a disc there covers an ellipse of the universe.
@@ -179,50 +230,17 @@ void TUniverseView::SetMarks(const std::vector<TMarkRec> &Marks, const TMapView 
             if (mark.Color == RemovedMark)
                 continue;
             const QPointF centre = QPointF(MapToUniverse(MapView, mark.X, mark.Y)) + QPointF(0.5, 0.5);
-            FMarks.push_back({QRectF(centre.x() - rx, centre.y() - ry, 2 * rx, 2 * ry), ColorToRgb(mark.Color)});
+            FScene.Marks.push_back(
+                {QRectF(centre.x() - rx, centre.y() - ry, 2 * rx, 2 * ry), ColorToRgb(mark.Color)});
         }
     }
     FCanvas->update();
 }
 
-void TUniverseView::SetGroups(const std::vector<QStringList> &Groups)
-{
-    FGroups = Groups;
-    UpdateFairness();
-}
-
-void TUniverseView::SetBand(int32_t MinX, int32_t MaxX, std::optional<QPoint> Landing)
-{
-    FBand = std::make_pair(std::min(MinX, MaxX), std::max(MinX, MaxX));
-    FLanding = HoldInBand(Landing.value_or(QPoint(int((int64_t(MinX) + MaxX) / 2), (FMinY + FMaxY) / 2)));
-    if (HasUniverse())
-        FCanvas->Geometry.Reveal(FLanding, 24);
-    if (isActiveWindow())
-        FCanvas->setFocus(Qt::OtherFocusReason); // the keys pick at once
-    UpdateReport();
-    UpdateCursor();
-    FCanvas->update();
-}
-
-void TUniverseView::ClearBand()
-{
-    FBand.reset();
-    UpdateReport();
-    UpdateCursor();
-    FCanvas->update();
-}
-
 void TUniverseView::SetTemplate(const QImage &Template)
 {
-    FTemplate = Template.isNull() ? QImage() : Template.convertToFormat(QImage::Format_RGB32);
-    // Half strength: each channel halved.
-    for (int y = 0; y < FTemplate.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(FTemplate.scanLine(y));
-        for (int x = 0; x < FTemplate.width(); ++x)
-            line[x] = 0xFF000000u | ((line[x] >> 1) & 0x7F7F7Fu);
-    }
-    FTemplateLayer = QImage();
-    FTemplateBox->setEnabled(!FTemplate.isNull());
+    FDrawing.SetTemplate(Template);
+    FTemplateBox->setEnabled(FDrawing.HasTemplate());
     FCanvas->update();
 }
 
@@ -232,16 +250,187 @@ void TUniverseView::SetRadius(int Radius) { FRadius->setValue(Radius); }
 
 int TUniverseView::Radius() const { return FRadius->value(); }
 
+QImage TUniverseView::Picture(QSize Size) const { return FDrawing.Picture(Size, FScene); }
+
+bool TUniverseView::SavePicture()
+{
+    const QString name = FFilePath.isEmpty() ? QStringLiteral("universe.png")
+                                             : QFileInfo(FFilePath).completeBaseName() + QStringLiteral(".png");
+    // The dialog adds ".png" to a name typed without it before it asks
+    // whether to replace a file of that name.
+    const QString path = FDialogs.SaveFile(this, FPictureDir, QStringLiteral("PNG pictures|*.png"), name,
+                                           QStringLiteral("png"));
+    if (path.isEmpty())
+        return false;
+    const QImage picture = Picture(QSize(FPictureWidth->value(), FPictureHeight->value()));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    try {
+        if (picture.isNull() || !writer.write(picture))
+            throw EZorvane(TMsg::CannotWriteFile, {path, writer.errorString()});
+        // Never over the open universe, never through a link, never a
+        // partial picture.
+        WriteNewFile(path, png, FFilePath);
+        FPictureSaved = true;
+        FPictureDir = QFileInfo(path).absolutePath();
+    } catch (const EZorvane &e) {
+        FDialogs.Error(this, ErrorBoxText(e.Message()));
+        return false;
+    }
+    return true;
+}
+
+// ---- pointer, picking and keys ---------------------------------------------
+
+QString TUniverseView::PointerReport() const { return FReport->text(); }
+
+void TUniverseView::UpdateReport()
+{
+    if (!HasUniverse() || FScene.Stars.empty() || (!FScene.Pointer && !FScene.Band)) {
+        FReport->setText(HasUniverse() ? QString() : LoadStr(TMsg::SelectXYFirst));
+        return;
+    }
+    const QPoint at = FScene.Band ? FScene.Landing : FCanvas->Geometry.PositionAt(*FScene.Pointer);
+    const int32_t n = NearestPlanet(FScene.Stars, at);
+    const TStarRec &star = FScene.Stars[size_t(n)];
+    const double d = std::hypot(double(star.X) - at.x(), double(star.Y) - at.y());
+    FReport->setText(FormatStr(TMsg::PointerReport, {at.x(), at.y(), PlanetName(star.NameId), star.X, star.Y}) +
+                     QStringLiteral(" ->%1   %2 l.y.").arg(n).arg(d, 0, 'f', 1));
+}
+
+void TUniverseView::UpdateCursor()
+{
+    if (FCanvas->Dragging())
+        return;
+    Qt::CursorShape shape = Qt::ArrowCursor;
+    if (FScene.Band && FScene.Pointer && HasUniverse()) {
+        const int x = FCanvas->Geometry.PositionAt(*FScene.Pointer).x();
+        if (FScene.Band->first <= x && x <= FScene.Band->second)
+            shape = Qt::CrossCursor;
+    }
+    FCanvas->setCursor(shape);
+}
+
+void TUniverseView::FollowPointer(QPoint Pixel)
+{
+    FScene.Pointer = Pixel;
+    if (FScene.Band && HasUniverse() && !FCanvas->Dragging())
+        FRelocation.MoveLanding(FCanvas->Geometry.PositionAt(Pixel));
+    UpdateReport();
+    UpdateCursor();
+    FCanvas->update();
+}
+
+void TUniverseView::LosePointer()
+{
+    FScene.Pointer.reset();
+    UpdateReport();
+    FCanvas->update();
+}
+
+void TUniverseView::PickAt(QPoint Pixel)
+{
+    if (!FScene.Band || !HasUniverse())
+        return;
+    FRelocation.MoveLanding(FCanvas->Geometry.PositionAt(Pixel));
+    FRelocation.Place();
+}
+
+void TUniverseView::ZoomBy(double Factor)
+{
+    TViewGeometry &g = FCanvas->Geometry;
+    QPointF about(g.ViewSize().width() / 2.0, g.ViewSize().height() / 2.0);
+    if (FScene.Band) {
+        const QPointF landing = g.ToView(QPointF(FScene.Landing) + QPointF(0.5, 0.5));
+        if (QRectF(QPointF(0, 0), QSizeF(g.ViewSize())).contains(landing))
+            about = landing;
+    }
+    g.ZoomAbout(about, Factor);
+    UpdateReport();
+    FCanvas->update();
+}
+
+void TUniverseView::Fit()
+{
+    FCanvas->Geometry.Fit();
+    UpdateReport();
+    FCanvas->update();
+}
+
+bool TUniverseView::CanvasKey(int Key, Qt::KeyboardModifiers Modifiers)
+{
+    if (!HasUniverse())
+        return false;
+    const int dx = Key == Qt::Key_Left ? -1 : Key == Qt::Key_Right ? 1 : 0;
+    const int dy = Key == Qt::Key_Up ? -1 : Key == Qt::Key_Down ? 1 : 0;
+    if (dx != 0 || dy != 0) {
+        if (FScene.Band) {
+            // One view pixel, but at least a light year, as the main map's
+            // arrows move by one of its pixels; Shift ten of them; Ctrl one
+            // light year.
+            int step = std::max(1, int(std::lround(1 / FCanvas->Geometry.Scale())));
+            if (Modifiers & Qt::ShiftModifier)
+                step *= 10;
+            if (Modifiers & Qt::ControlModifier)
+                step = 1;
+            FRelocation.StepLanding(dx, dy, step);
+            FCanvas->Geometry.Reveal(FRelocation.Landing(), 24);
+            FCanvas->update();
+        } else {
+            const QSize size = FCanvas->Geometry.ViewSize();
+            const double part = Modifiers & Qt::ShiftModifier ? 0.5 : 0.1;
+            FCanvas->Geometry.PanBy(QPointF(-dx * size.width() * part, -dy * size.height() * part));
+            UpdateReport();
+            FCanvas->update();
+        }
+        return true;
+    }
+    switch (Key) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        ZoomBy(TViewGeometry::ZoomStep);
+        return true;
+    case Qt::Key_Minus:
+        ZoomBy(1 / TViewGeometry::ZoomStep);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (!FScene.Band)
+            return false;
+        FRelocation.Place();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TUniverseView::keyPressEvent(QKeyEvent *Event)
+{
+    if (Event->key() != Qt::Key_Escape) {
+        QWidget::keyPressEvent(Event);
+        return;
+    }
+    if (FRelocation.Running())
+        FRelocation.Stop();
+    else
+        close();
+}
+
 // ---- fairness table ---------------------------------------------------------
 
 void TUniverseView::UpdateFairness()
 {
-    FFairness = HasUniverse() ? GroupFairness(FStars, FGroups, Radius()) : std::vector<TGroupFairness>();
-    FGroupOf.assign(FStars.size(), -1);
-    for (size_t g = 0; g < FFairness.size(); ++g)
-        for (const TGroupPlanet &planet : FFairness[g].Planets)
-            if (planet.Star >= 0 && FGroupOf[planet.Star] < 0)
-                FGroupOf[planet.Star] = int(g);
+    FScene.Radius = Radius();
+    FScene.Fairness = HasUniverse() ? GroupFairness(FScene.Stars, FRelocation.Groups(), Radius())
+                                    : std::vector<TGroupFairness>();
+    FScene.GroupOf.assign(FScene.Stars.size(), -1);
+    for (size_t g = 0; g < FScene.Fairness.size(); ++g)
+        for (const TGroupPlanet &planet : FScene.Fairness[g].Planets)
+            if (planet.Star >= 0 && FScene.GroupOf[size_t(planet.Star)] < 0)
+                FScene.GroupOf[size_t(planet.Star)] = int(g);
 
     auto position = [](QPoint P) { return QStringLiteral("%1:%2").arg(P.x()).arg(P.y()); };
     auto distance = [](double D) { return QString::number(D, 'f', 1); };
@@ -251,8 +440,8 @@ void TUniverseView::UpdateFairness()
     };
     FTable->headerItem()->setText(4, QStringLiteral("Within %1").arg(Radius()));
     FTable->clear();
-    for (size_t g = 0; g < FFairness.size(); ++g) {
-        const TGroupFairness &group = FFairness[g];
+    for (size_t g = 0; g < FScene.Fairness.size(); ++g) {
+        const TGroupFairness &group = FScene.Fairness[g];
         auto *head = new QTreeWidgetItem(FTable);
         head->setText(0, QStringLiteral("Group #%1").arg(g + 1));
         head->setForeground(0, QColor(GroupColor(int(g))).darker(130));
@@ -274,7 +463,8 @@ void TUniverseView::UpdateFairness()
             row->setText(1, position(planet.Position));
             if (planet.Nearest >= 0) {
                 row->setText(2, planet.NearestName);
-                row->setToolTip(2, position(PositionOf(FStars[planet.Nearest])));
+                const TStarRec &nearest = FScene.Stars[size_t(planet.Nearest)];
+                row->setToolTip(2, position(QPoint(int(nearest.X), int(nearest.Y))));
                 row->setText(3, distance(planet.NearestDistance));
             }
             row->setText(4, QString::number(planet.WithinRadius));

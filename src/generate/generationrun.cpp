@@ -9,9 +9,9 @@ constexpr qint64 TurnMs = 15;
 
 TGenerationRun::TGenerationRun(TUniverseSession &Session, TStarsXY Universe, const QImage &Template,
                                const TPlacementSettings &Settings, QString What, QObject *Parent)
-    : QObject(Parent), FSession(Session), FUniverse(std::move(Universe)),
-      FPlacement(FUniverse, Template, Settings), FWhat(std::move(What))
+    : QObject(Parent), FSession(Session), FUniverse(Universe), FPlacement(FUniverse, Template, Settings)
 {
+    FWhat.swap(What);
     FTimer.setInterval(0);
     connect(&FTimer, &QTimer::timeout, this, &TGenerationRun::Turn);
     connect(&FWrite, &TLockRetry::Ended, this, [this](std::exception_ptr Error, bool Cancelled) {
@@ -22,7 +22,7 @@ TGenerationRun::TGenerationRun(TUniverseSession &Session, TStarsXY Universe, con
 void TGenerationRun::Stop()
 {
     FStop = true;
-    FWrite.Cancel();
+    FWrite.Abandon();
 }
 
 TGenerationRun::~TGenerationRun()
@@ -55,7 +55,7 @@ void TGenerationRun::Turn()
         // Written over the bytes the run read, and recorded for undo with
         // them, whatever the map has shown meanwhile.
         FTimer.stop();
-        FWrite.Start([this] { FSession.Write(FUniverse, true, FWhat); });
+        FWrite.Launch([this] { FSession.Write(FUniverse, true, FWhat); });
     } catch (...) {
         Finish(TRunEnd::Failed, std::current_exception());
     }

@@ -38,16 +38,16 @@ bool OnMap(int64_t X, int64_t Y) { return X >= 0 && X < MapWidth && Y >= 0 && Y 
 
 } // namespace
 
-TStarMap::TStarMap() : Image(MapWidth, MapHeight, QImage::Format_RGB32)
+TStarMap::TStarMap() : FImage(MapWidth, MapHeight, QImage::Format_RGB32)
 {
-    Image.fill(MapBackground);
+    FImage.fill(MapBackground);
 }
 
 bool TStarMap::SetPixel(QPoint P, QRgb Color)
 {
     if (!OnMap(P.x(), P.y()))
         return false;
-    reinterpret_cast<QRgb *>(Image.scanLine(P.y()))[P.x()] = Color;
+    reinterpret_cast<QRgb *>(FImage.scanLine(P.y()))[P.x()] = Color;
     return true;
 }
 
@@ -67,7 +67,7 @@ void TStarMap::DrawBand(int32_t BandLeft, int32_t BandRight)
     if (from > to)
         return;
     for (int y = 0; y < MapHeight; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(Image.scanLine(y));
+        auto *line = reinterpret_cast<QRgb *>(FImage.scanLine(y));
         std::fill(line + from, line + to + 1, MapBand);
     }
 }
@@ -81,7 +81,7 @@ void TStarMap::DrawMark(const TMarkRec &Mark)
         const int64_t y = top + dy;
         if (y < 0 || y >= MapHeight)
             continue;
-        auto *line = reinterpret_cast<QRgb *>(Image.scanLine(static_cast<int>(y)));
+        auto *line = reinterpret_cast<QRgb *>(FImage.scanLine(static_cast<int>(y)));
         for (int dx = 0; dx < MarkBox; ++dx) {
             const int64_t x = left + dx;
             if (x < 0 || x >= MapWidth)
@@ -102,19 +102,19 @@ std::optional<TMapFacts> TStarMap::PaintMap(const TStarsXY *Universe, int32_t Ba
         // stays as it was, hidden, and the pointer no longer finds the
         // planets of a file that is not there.
         FOpened = false;
-        StarPoints.clear();
-        HilitePixel.setX(-1);
+        FStarPoints.clear();
+        FHilitePixel.setX(-1);
         return std::nullopt;
     }
     FOpened = true;
     const TStarsXY *universe = Universe;
-    ShownImage = universe->ReadImage();
+    FShownImage = universe->ReadImage();
 
     TMapFacts facts;
     try {
-        ViewRect = universe->GetBounds();
-        const int32_t width = Extent(ViewRect.Left, ViewRect.Right);
-        const int32_t height = Extent(ViewRect.Top, ViewRect.Bottom);
+        FViewRect = universe->GetBounds();
+        const int32_t width = Extent(FViewRect.Left, FViewRect.Right);
+        const int32_t height = Extent(FViewRect.Top, FViewRect.Bottom);
         facts.SizeIndex = universe->GetSizeIndex();
         // A universe without stars has no extent; its bounds are only the
         // starting values of the search for one.
@@ -125,29 +125,29 @@ std::optional<TMapFacts> TStarMap::PaintMap(const TStarsXY *Universe, int32_t Ba
         facts.PlayersText = QString::number(universe->PlayerCount);
         facts.StarsText = QString::number(universe->StarCount);
 
-        ScaleY = Scale(MapHeight, height);
-        ScaleX = Scale(MapWidth, width);
+        FScaleY = Scale(MapHeight, height);
+        FScaleX = Scale(MapWidth, width);
 
-        Image.fill(MapBackground);
+        FImage.fill(MapBackground);
         FEverDrawn = true;
         DrawBand(BandLeft, BandRight);
-        for (const TMarkRec &mark : Marks)
+        for (const TMarkRec &mark : FMarks)
             if (mark.Color != RemovedMark)
                 DrawMark(mark);
 
         // Stars last, over band and marks. An element is refreshed only
         // once its star was read, so a failure leaves the rest as it was.
-        StarPoints.resize(universe->StarCount);
+        FStarPoints.resize(universe->StarCount);
         const TMapView view = View();
         for (int i = 0; i < universe->StarCount; ++i) {
-            StarPoints[i] = universe->GetStar(i);
-            SetPixel(UniverseToMap(view, StarPoints[i]), MapStar);
+            FStarPoints[i] = universe->GetStar(i);
+            SetPixel(UniverseToMap(view, FStarPoints[i]), MapStar);
         }
         facts.Drawn = true;
     } catch (const std::exception &) {
         // Swallowed: the labels may be new while the picture is not.
     }
-    HilitePixel.setX(-1);
+    FHilitePixel.setX(-1);
     return facts;
 }
 
@@ -158,9 +158,9 @@ void TStarMap::MouseMove(int32_t X, int32_t Y, TPointerReport &Report, const TPi
         if (SetPixel(pixel, color) && PixelChanged)
             PixelChanged(pixel);
     };
-    if (HilitePixel.x() != -1)
-        paint(HilitePixel, MapStar);
-    if (StarPoints.empty())
+    if (FHilitePixel.x() != -1)
+        paint(FHilitePixel, MapStar);
+    if (FStarPoints.empty())
         return;
 
     const TMapView view = View();
@@ -170,61 +170,32 @@ void TStarMap::MouseMove(int32_t X, int32_t Y, TPointerReport &Report, const TPi
     // then nothing is highlighted, looked up or reported.
     if (n == -1)
         return;
-    HoverIndex = n;
-    const TStarRec star = StarPoints[n];
-    HilitePixel = UniverseToMap(view, star);
-    paint(HilitePixel, MapHilite);
+    FHoverIndex = n;
+    const TStarRec star = FStarPoints[n];
+    FHilitePixel = UniverseToMap(view, star);
+    paint(FHilitePixel, MapHilite);
 
-    PickPos = ClampToBand(at);
     Report.Tracked = true;
-    Report.Crosshair = HasBand() && BandMinX <= at.x() && at.x() <= BandMaxX;
-
-    HoverName = PlanetName(star.NameId);
-    Report.Status = FormatStr(TMsg::PointerReport, {static_cast<long long>(PickPos.x()),
-                                                    static_cast<long long>(PickPos.y()), HoverName,
-                                                    static_cast<long long>(star.X),
-                                                    static_cast<long long>(star.Y)}) +
-                    QStringLiteral(" ->") + QString::number(HoverIndex);
+    Report.Position = FPointer = at;
+    FHoverName = PlanetName(star.NameId);
+    Report.Status = PointerStatus(at);
     Report.StatusChanged = true;
+}
+
+QString TStarMap::PointerStatus(QPoint Abs) const
+{
+    if (FHoverIndex < 0 || size_t(FHoverIndex) >= FStarPoints.size())
+        return {};
+    const TStarRec &star = FStarPoints[size_t(FHoverIndex)];
+    return FormatStr(TMsg::PointerReport, {static_cast<long long>(Abs.x()), static_cast<long long>(Abs.y()),
+                                           FHoverName, static_cast<long long>(star.X),
+                                           static_cast<long long>(star.Y)}) +
+           QStringLiteral(" ->") + QString::number(FHoverIndex);
 }
 
 QPoint TStarMap::StepPointer(QPoint From, int DX, int DY) const
 {
-    int x = std::clamp(From.x() + DX, 0, MapWidth - 1);
-    const int y = std::clamp(From.y() + DY, 0, MapHeight - 1);
-    if (HasBand()) {
-        const TMapView view = View();
-        int first = -1, last = -1;
-        for (int column = 0; column < MapWidth; ++column) {
-            const int32_t at = MapToUniverse(view, column, 0).x();
-            if (BandMinX <= at && at <= BandMaxX) {
-                if (first < 0)
-                    first = column;
-                last = column;
-            }
-        }
-        if (first >= 0)
-            x = std::clamp(x, first, last);
-    }
-    return {x, y};
-}
-
-QPoint TStarMap::LandingPixel(QPoint Pointer) const
-{
-    const QPoint at = ClampToBand(MapToUniverse(View(), Pointer.x(), Pointer.y()));
-    return PixelOf(at.x(), at.y());
-}
-
-QPoint TStarMap::ClampToBand(QPoint At) const
-{
-    // The low edge first, so a reversed band lands on its high edge.
-    if (HasBand()) {
-        if (At.x() < BandMinX)
-            At.setX(BandMinX);
-        if (At.x() > BandMaxX)
-            At.setX(BandMaxX);
-    }
-    return At;
+    return {std::clamp(From.x() + DX, 0, MapWidth - 1), std::clamp(From.y() + DY, 0, MapHeight - 1)};
 }
 
 QPoint TStarMap::PixelOf(int32_t X, int32_t Y) const
@@ -241,21 +212,21 @@ TPointerReport TStarMap::MouseMove(int32_t X, int32_t Y, const TPixelSink &Pixel
 
 std::optional<QPoint> TStarMap::BlinkTick(TRandom &Random)
 {
-    if (HilitePixel.x() == -1)
+    if (FHilitePixel.x() == -1)
         return std::nullopt;
     // Each step adds 0..24, wrapping past 255.
     BlinkRed = static_cast<uint8_t>(BlinkRed + static_cast<int>(Random.RandomReal() * 25));
     BlinkGreen = static_cast<uint8_t>(BlinkGreen + static_cast<int>(Random.RandomReal() * 25));
     BlinkRed = std::max<uint8_t>(BlinkRed, 150);
     BlinkGreen = std::max<uint8_t>(BlinkGreen, 150);
-    if (!SetPixel(HilitePixel, qRgb(BlinkRed, BlinkGreen, 0)))
+    if (!SetPixel(FHilitePixel, qRgb(BlinkRed, BlinkGreen, 0)))
         return std::nullopt;
-    return HilitePixel;
+    return FHilitePixel;
 }
 
 bool TStarMap::MouseDown(bool RightButton, bool Shift, int32_t X, int32_t Y)
 {
-    return MarksMouseDown(Marks, !StarPoints.empty(), RightButton, Shift, X, Y);
+    return MarksMouseDown(FMarks, !FStarPoints.empty(), RightButton, Shift, X, Y);
 }
 
-void TStarMap::ClearMarks() { ::ClearMarks(Marks); }
+void TStarMap::ClearMarks() { ::ClearMarks(FMarks); }

@@ -46,8 +46,8 @@ struct TMapFacts {
 
 // What a pointer move tells the window.
 struct TPointerReport {
-    bool Tracked = false;   // a star was found: the cursor below applies
-    bool Crosshair = false; // the crosshair, else the standard arrow
+    bool Tracked = false;   // a star was found: the fields below apply
+    QPoint Position;        // the pointer's universe position, light years
     bool StatusChanged = false;
     QString Status;         // the status line, when StatusChanged
 };
@@ -60,23 +60,24 @@ public:
 
     TStarMap();
 
-    // ---- state ----
-    QImage Image;                       // MapWidth x MapHeight, what the paint surface shows
-    std::vector<TStarRec> StarPoints;   // the stars as of the last paint, in file order
-    TBounds ViewRect;                   // the bounds at the last paint that got that far
-    double ScaleX = 0;
-    double ScaleY = 0;
-    QPoint HilitePixel{-1, 0};          // X = -1: no star highlighted
-    int32_t HoverIndex = 0;
-    QString HoverName;
-    QPoint PickPos;                     // light years; X clamped into the band
-    std::vector<TMarkRec> Marks;
-    int32_t BandMinX = -1;              // the relocation's band; both -1: none
-    int32_t BandMaxX = -1;
-    QByteArray ShownImage;              // the file's bytes as of the last paint that had a universe
+    // ---- what the map holds ----
+    const QImage &Image() const { return FImage; } // MapWidth x MapHeight, what the paint surface shows
+    // The stars as of the last paint, in file order.
+    const std::vector<TStarRec> &StarPoints() const { return FStarPoints; }
+    TBounds ViewRect() const { return FViewRect; } // the bounds at the last paint that got that far
+    double ScaleX() const { return FScaleX; }
+    double ScaleY() const { return FScaleY; }
+    QPoint HilitePixel() const { return FHilitePixel; } // X = -1: no star highlighted
+    int32_t HoverIndex() const { return FHoverIndex; }
+    QString HoverName() const { return FHoverName; }
+    // The pointer's universe position at its last move over the map.
+    QPoint Pointer() const { return FPointer; }
+    const std::vector<TMarkRec> &Marks() const { return FMarks; }
+    void SetMarks(std::vector<TMarkRec> Marks) { FMarks = std::move(Marks); }
+    // The file's bytes as of the last paint that had a universe.
+    const QByteArray &ShownImage() const { return FShownImage; }
 
-    TMapView View() const { return {ViewRect, ScaleX, ScaleY}; }
-    bool HasBand() const { return BandMinX != -1 || BandMaxX != -1; }
+    TMapView View() const { return {FViewRect, FScaleX, FScaleY}; }
 
     // Whether Image holds a picture to show: the last paint opened its file
     // and something has been drawn since the map was created. When not, the
@@ -87,9 +88,9 @@ public:
     // band between the absolute x BandLeft and BandRight (-1, -1: none).
     // Empty when there is no universe (no file open, or it cannot be read):
     // then the picture stays as it was (not shown), and the stars and the
-    // highlight are gone, so the pointer reports nothing. Otherwise the labels' facts; a failure
-    // while drawing (a zero extent) is swallowed, and what was drawn before
-    // it stays. The highlight is always cleared.
+    // highlight are gone, so the pointer reports nothing. Otherwise the
+    // labels' facts; a failure while drawing (a zero extent) is swallowed,
+    // and what was drawn before it stays. The highlight is always cleared.
     std::optional<TMapFacts> PaintMap(const TStarsXY *Universe, int32_t BandLeft, int32_t BandRight);
 
     // The pointer at map pixel (X, Y): highlights the nearest star and
@@ -97,6 +98,9 @@ public:
     // edited by hand) is reported by its id, "#1010": a hover never fails.
     void MouseMove(int32_t X, int32_t Y, TPointerReport &Report, const TPixelSink &PixelChanged = {});
     TPointerReport MouseMove(int32_t X, int32_t Y, const TPixelSink &PixelChanged = {});
+    // The status line for the universe position Abs with the star the
+    // pointer found last (a pick reports where the planet would land).
+    QString PointerStatus(QPoint Abs) const;
 
     // A tick of the blink timer: two real draws from Random, red first. The
     // pixel changed, when a star is highlighted and its pixel is on the map.
@@ -108,33 +112,31 @@ public:
     // "Clear"; the map must be repainted.
     void ClearMarks();
 
-    // ---- picking by keyboard ----
     // The keyboard moves a pointer over the map pixel by pixel, as the mouse
-    // would; the window feeds it through MouseMove, so a key press and a
-    // click at the same pixel place a planet at the same position.
-    //
-    // From + (DX, DY), held on the map and, while a band is shown, across
-    // within the columns whose position lies in the band (a band narrower
-    // than one column leaves the column as it is; the landing point is
-    // clamped into the band anyway).
+    // would: From + (DX, DY), held on the map.
     QPoint StepPointer(QPoint From, int DX, int DY) const;
-    // Where a click at map pixel Pointer would put a planet, drawn back onto
-    // the map: the pointer's position with X clamped into the band, as
-    // MouseMove sets PickPos.
-    QPoint LandingPixel(QPoint Pointer) const;
-    // At with its x held inside the band, while one is shown.
-    QPoint ClampToBand(QPoint At) const;
     // The map pixel of the universe position (X, Y).
     QPoint PixelOf(int32_t X, int32_t Y) const;
 
-    int32_t NearestStar(QPoint P) const { return ::NearestStar(StarPoints, P); }
-    int32_t MarkAt(int32_t X, int32_t Y) const { return ::MarkAt(Marks, X, Y); }
+    int32_t NearestStar(QPoint P) const { return ::NearestStar(FStarPoints, P); }
+    int32_t MarkAt(int32_t X, int32_t Y) const { return ::MarkAt(FMarks, X, Y); }
 
 private:
     bool SetPixel(QPoint P, QRgb Color);
     void DrawBand(int32_t BandLeft, int32_t BandRight);
     void DrawMark(const TMarkRec &Mark);
 
+    QImage FImage;
+    std::vector<TStarRec> FStarPoints;
+    TBounds FViewRect;
+    double FScaleX = 0;
+    double FScaleY = 0;
+    QPoint FHilitePixel{-1, 0};
+    int32_t FHoverIndex = 0;
+    QString FHoverName;
+    QPoint FPointer;
+    std::vector<TMarkRec> FMarks;
+    QByteArray FShownImage;
     bool FOpened = false;
     bool FEverDrawn = false;
 };

@@ -4,8 +4,10 @@
 #include "planetnames.h"
 
 TRelocationRun::TRelocationRun(TUniverseSession &Session, std::vector<QStringList> Groups)
-    : FSession(Session), FGroups(std::move(Groups)), FMoved(FGroups.size())
+    : FSession(Session)
 {
+    FGroups.swap(Groups);
+    FMoved.resize(FGroups.size());
 }
 
 bool TRelocationRun::Advance()

@@ -8,7 +8,7 @@ TLockRetry::TLockRetry(QObject *Parent) : QObject(Parent)
     connect(&FTimer, &QTimer::timeout, this, &TLockRetry::Try);
 }
 
-void TLockRetry::Start(std::function<void()> Attempt)
+void TLockRetry::Launch(std::function<void()> Attempt)
 {
     FTimer.stop();
     FAttempt = std::move(Attempt);
@@ -16,7 +16,7 @@ void TLockRetry::Start(std::function<void()> Attempt)
     Try();
 }
 
-void TLockRetry::Cancel()
+void TLockRetry::Abandon()
 {
     if (!Waiting())
         return;

@@ -1,7 +1,7 @@
 // A write of the universe file that another program's lock holds up: tried
 // at once, then again every RetryMs while the lock stays (ELocked), for at
 // most GiveUpMs. A timer drives it, so the window answers meanwhile and the
-// player can end the wait (Cancel) with nothing written.
+// player can end the wait (Abandon) with nothing written.
 #pragma once
 
 #include <QElapsedTimer>
@@ -20,13 +20,13 @@ public:
 
     // Runs Attempt now and, while it throws ELocked, again from the timer.
     // Ended follows once: at once when nothing stood in the way.
-    void Start(std::function<void()> Attempt);
+    void Launch(std::function<void()> Attempt);
     // Ends a wait under way: nothing more is attempted; Ended(null, true).
-    void Cancel();
+    void Abandon();
     bool Waiting() const { return FTimer.isActive(); }
 
 signals:
-    // Error is null when Attempt returned; Cancelled when Cancel() ended it.
+    // Error is null when Attempt returned; Cancelled when Abandon() ended it.
     void Ended(std::exception_ptr Error, bool Cancelled);
 
 private:

@@ -203,7 +203,7 @@ void TUniverseSession::Write(TStarsXY &Universe, bool SortByX, const QString &Wh
     // made: the history and the map follow the file, then the error shows.
     auto made = [&] {
         FStatus = StatusOf(FPath);
-        FHistory->Record({Universe.ReadImage(), Universe.FileImage(), What});
+        FLastWriteId = FHistory->Record({Universe.ReadImage(), Universe.FileImage(), What});
         Take(Universe.FileImage());
         emit Changed();
     };
@@ -248,10 +248,10 @@ void TUniverseSession::StartStep(bool Back)
         disconnect(*ended);
         emit StepEnded(Back, *what, Error);
     });
-    FStep->Start([this, Back, what] { StepHistory(Back, *what); });
+    FStep->Launch([this, Back, what] { StepHistory(Back, *what); });
 }
 
-void TUniverseSession::CancelStep() { FStep->Cancel(); }
+void TUniverseSession::CancelStep() { FStep->Abandon(); }
 
 QString TUniverseSession::Undo()
 {

@@ -62,6 +62,8 @@ public:
     // What the last write had to tell besides (a set-id bit the system
     // cleared), as words for the status line; empty for nothing.
     QString LastWriteNote() const { return FLastNote; }
+    // The history's id of the last write made through Write.
+    uint64_t LastWriteId() const { return FLastWriteId; }
 
     // Undo and redo of the writes to the open file. Refused while a run
     // holds the file. Throw as the history does; return what was undone.
@@ -132,4 +134,5 @@ private:
     TLockRetry *FStep;
     bool FBusy = false;
     QString FLastNote;
+    uint64_t FLastWriteId = 0;
 };

@@ -8,13 +8,23 @@ void TWriteHistory::Clear()
     FDone = 0;
 }
 
-void TWriteHistory::Record(TWrite Write)
+uint64_t TWriteHistory::Record(TWrite Write)
 {
+    Write.Id = ++FLastId;
     FWrites.resize(FDone);
     FWrites.push_back(std::move(Write));
     if (FWrites.size() > MaxSteps)
         FWrites.pop_front();
     FDone = FWrites.size();
+    return FLastId;
+}
+
+bool TWriteHistory::InEffect(uint64_t Id) const
+{
+    for (size_t i = 0; i < FDone; ++i)
+        if (FWrites[i].Id == Id)
+            return true;
+    return false;
 }
 
 QString TWriteHistory::Undo(const QString &FileName)

@@ -7,12 +7,14 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <deque>
 
 struct TWrite {
     QByteArray Before;
     QByteArray After;
     QString What; // "640 planets placed from ring.bmp"
+    uint64_t Id = 0; // given by Record, never given twice
 };
 
 class TWriteHistory {
@@ -23,8 +25,11 @@ public:
 
     void Clear();
     // A write that was just made; the writes that were undone before it can
-    // no longer be redone.
-    void Record(TWrite Write);
+    // no longer be redone. Returns the write's id.
+    uint64_t Record(TWrite Write);
+    // Whether the write with this id is in effect: recorded, not undone (or
+    // redone since), and not forgotten.
+    bool InEffect(uint64_t Id) const;
 
     bool CanUndo() const { return FDone > 0; }
     bool CanRedo() const { return FDone < FWrites.size(); }
@@ -47,4 +52,5 @@ public:
 private:
     std::deque<TWrite> FWrites;
     size_t FDone = 0; // FWrites[0..FDone) are in effect
+    uint64_t FLastId = 0;
 };

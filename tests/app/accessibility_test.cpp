@@ -49,7 +49,7 @@ TEST(Accessibility, TheTreeCarriesTheValuesOnScreen)
     const QString path = dir.CopyReal(QStringLiteral("tiny-32planets-2players.xy"));
     dialogs.OpenPaths.push_back(path);
     ui.SpeedButton3->click();
-    form.Undo();
+    form.UndoStep();
     const struct {
         QWidget *Control;
         QAccessible::Role Role;

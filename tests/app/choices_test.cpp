@@ -42,7 +42,7 @@ struct TProgram {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         return Done();
     }
-    void WaitForRun() { ASSERT_TRUE(WaitFor([this] { return !Form->Templates().Running(); })); }
+    void WaitForRun() { ASSERT_TRUE(WaitFor([this] { return !Form->Templates().Generating(); })); }
     // "Change...", one group with Names, "Next": the first name waits.
     void StartMoving(const QString &Names)
     {
@@ -51,7 +51,7 @@ struct TProgram {
         U().BitBtn4->click();
         U().Groups()[0].Names->setText(Names);
         U().BitBtn3->click();
-        ASSERT_TRUE(Form->Panel().Picking());
+        ASSERT_TRUE(Form->Relocation().Running());
     }
     void Key(int K, Qt::KeyboardModifiers M = Qt::NoModifier) { QTest::keyClick(U().PaintBox1, Qt::Key(K), M); }
 };
@@ -82,7 +82,7 @@ TEST(Choices, OnePressMakesAtMostOneGeneration)
     QTest::mouseClick(p.U().BitBtn2, Qt::LeftButton);
     p.WaitForRun(); // a short run ends before the second press
     QTest::mouseClick(p.U().BitBtn2, Qt::LeftButton);
-    EXPECT_FALSE(p.Form->Templates().Running());
+    EXPECT_FALSE(p.Form->Templates().Generating());
     EXPECT_EQ(p.Form->Session().History().Size(), 1u);
 
     QTest::qWait(QApplication::doubleClickInterval() + 50);
@@ -91,7 +91,7 @@ TEST(Choices, OnePressMakesAtMostOneGeneration)
     p.WaitForRun();
     QTest::qWait(QApplication::doubleClickInterval() + 50);
     QTest::mouseRelease(p.U().BitBtn2, Qt::LeftButton);
-    EXPECT_FALSE(p.Form->Templates().Running());
+    EXPECT_FALSE(p.Form->Templates().Generating());
     EXPECT_EQ(p.Form->Session().History().Size(), 2u);
 
     QTest::qWait(QApplication::doubleClickInterval() + 50);
@@ -116,9 +116,9 @@ TEST(Choices, PickToTheLightYearByKeys)
     p.Key(Qt::Key_Return);
     EXPECT_EQ(ReadBytes(p.Universe), before);
     EXPECT_EQ(p.U().Status(), FormatStr(TMsg::StarKept, {a}));
-    ASSERT_TRUE(p.Form->Panel().Picking()) << "the run goes on with the next name";
+    ASSERT_TRUE(p.Form->Relocation().Running()) << "the run goes on with the next name";
 
-    const TStarRec star = *p.Form->Panel().PendingStar();
+    const TStarRec star = p.Form->Relocation().Pick()->Star;
     p.Key(Qt::Key_Left, Qt::ControlModifier);
     p.Key(Qt::Key_Down, Qt::ControlModifier);
     p.Key(Qt::Key_Down, Qt::ControlModifier);
@@ -128,7 +128,7 @@ TEST(Choices, PickToTheLightYearByKeys)
     const TStarsXY after(p.Universe);
     EXPECT_EQ(after.GetStar(6).X, uint32_t(to.x()));
     EXPECT_EQ(after.GetStar(6).Y, uint32_t(to.y()));
-    EXPECT_FALSE(p.Form->Panel().Picking());
+    EXPECT_FALSE(p.Form->Relocation().Running());
 }
 
 // Typed values above a field's maximum are clamped, not cut; the panel says
@@ -162,12 +162,16 @@ TEST(Choices, PanelByKeysAndAStoppedRunResumes)
     p.U().BitBtn1->click();
     ASSERT_TRUE(p.WaitFor([&] { return !p.Form->Panel().Sliding(); }));
     p.U().BitBtn4->click();
-    QLineEdit *list = p.U().ComboBox2->lineEdit();
-    QTest::keyClicks(list, a);
-    QTest::keyClick(list, Qt::Key_Return);
-    QTest::keyClicks(list, b);
-    QTest::keyClick(list, Qt::Key_Insert);
+    // Keys go where a keyboard sends them: to the focused widget, the list.
+    QApplication::setActiveWindow(p.Form.get());
+    p.U().ComboBox2->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), p.U().ComboBox2);
+    QTest::keyClicks(QApplication::focusWidget(), a);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClicks(QApplication::focusWidget(), b);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert);
     EXPECT_EQ(p.U().Groups()[0].Names->text(), a + u',' + b);
+    EXPECT_EQ(p.U().ComboBox2->count(), p.U().lStars->text().toInt()) << "typing added no entry to the list";
     p.U().BitBtn3->click();
     p.Key(Qt::Key_Right, Qt::ControlModifier);
     p.Key(Qt::Key_Return);
@@ -179,7 +183,7 @@ TEST(Choices, PanelByKeysAndAStoppedRunResumes)
     ASSERT_TRUE(p.WaitFor([&] { return !p.Form->Panel().Sliding(); }));
     p.U().BitBtn3->click();
     EXPECT_EQ(p.U().Status(), FormatStr(TMsg::ResumeRun, {1LL, 2LL}));
-    EXPECT_EQ(PlanetName(p.Form->Panel().PendingStar()->NameId), b) << "only the name not yet moved";
+    EXPECT_EQ(PlanetName(p.Form->Relocation().Pick()->Star.NameId), b) << "only the name not yet moved";
     p.Key(Qt::Key_Escape);
     ASSERT_TRUE(p.WaitFor([&] { return !p.Form->Panel().Sliding(); }));
     QTest::keyClick(p.U().BitBtn1, Qt::Key_Escape); // closed panel: nothing happens
@@ -198,7 +202,7 @@ TEST(Choices, AVanishedFileIsSaidAndComesBack)
     ASSERT_TRUE(QFile::remove(p.Universe));
     ASSERT_TRUE(p.WaitFor([&] { return p.Form->Session().Universe() == nullptr; }));
     EXPECT_EQ(p.U().Label10->text(), FormatStr(TMsg::FileUnreadable, {p.Universe}));
-    EXPECT_TRUE(p.Form->Map().StarPoints.empty());
+    EXPECT_TRUE(p.Form->Map().StarPoints().empty());
     WriteBytes(p.Universe, bytes);
     EXPECT_TRUE(p.WaitFor([&] { return p.Form->Map().HasPicture(); })) << "the map came back without a click";
 }

@@ -240,16 +240,15 @@ TEST(MainWindow, ControlsOfTheLayout)
         << "PaintBox1 is stacked above Label10";
 
     // State of a new window.
-    EXPECT_TRUE(form.Panel().Groups().empty());
-    EXPECT_EQ(form.Panel().ActiveGroup(), -1);
-    EXPECT_FALSE(form.Templates().Running());
-    EXPECT_FALSE(form.Panel().Picking());
-    EXPECT_EQ(form.Map().HilitePixel.x(), -1);
-    EXPECT_TRUE(form.Map().HoverName.isEmpty());
-    EXPECT_TRUE(form.Map().StarPoints.empty());
-    EXPECT_TRUE(form.Map().Marks.empty());
-    EXPECT_EQ(form.Map().BandMinX, -1);
-    EXPECT_EQ(form.Map().BandMaxX, -1);
+    EXPECT_TRUE(form.Panel().Rows().empty());
+    EXPECT_EQ(form.Relocation().ActiveGroup(), -1);
+    EXPECT_FALSE(form.Templates().Generating());
+    EXPECT_FALSE(form.Relocation().Running());
+    EXPECT_EQ(form.Map().HilitePixel().x(), -1);
+    EXPECT_TRUE(form.Map().HoverName().isEmpty());
+    EXPECT_TRUE(form.Map().StarPoints().empty());
+    EXPECT_TRUE(form.Map().Marks().empty());
+    EXPECT_FALSE(form.Relocation().Pick()) << "no band";
     EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
 }
 
@@ -290,19 +289,19 @@ TEST(MainWindow, OpeningEachRealFile)
         EXPECT_EQ(Ui(form).lPlayers->text(), c.Players);
         EXPECT_EQ(Ui(form).SizeSel->currentIndex(), c.SizeIndex);
         EXPECT_TRUE(Ui(form).BitBtn1->isEnabled());
-        EXPECT_EQ(form.Map().StarPoints.size(), static_cast<size_t>(c.Stars.toInt()));
+        EXPECT_EQ(form.Map().StarPoints().size(), static_cast<size_t>(c.Stars.toInt()));
         EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
 
         // The pointer at the map's top-left pixel lies one light year inside
         // the top-left corner of the view.
         MovePointer(form, {0, 0});
         const QString expected = QStringLiteral("Abs: [%1:%2]     Star: ")
-                                     .arg(form.Map().ViewRect.Left + 1)
-                                     .arg(form.Map().ViewRect.Top + 1);
+                                     .arg(form.Map().ViewRect().Left + 1)
+                                     .arg(form.Map().ViewRect().Top + 1);
         EXPECT_TRUE(Ui(form).Status().startsWith(expected)) << Ui(form).Status().toStdString();
         EXPECT_TRUE(
-            Ui(form).Status().endsWith(QStringLiteral(" ->") + QString::number(form.Map().HoverIndex)));
-        EXPECT_EQ(form.Map().ViewRect.Right - form.Map().ViewRect.Left,
+            Ui(form).Status().endsWith(QStringLiteral(" ->") + QString::number(form.Map().HoverIndex())));
+        EXPECT_EQ(form.Map().ViewRect().Right - form.Map().ViewRect().Left,
                   c.Size.section(u'x', 0, 0).toInt());
         // Opening changes nothing on disk.
         EXPECT_EQ(ReadBytes(path), ReadBytes(RealXYPath(QLatin1String(c.File))));
@@ -324,37 +323,37 @@ TEST(MainWindow, CancelKeepsEverythingAndAnotherFileClearsTheGroups)
     ASSERT_TRUE(WaitForSlide(form));
     Ui(form).BitBtn4->click();
     Ui(form).BitBtn4->click();
-    ASSERT_EQ(form.Panel().Groups().size(), 2u);
-    form.Panel().Groups()[0].Names->setText(QStringLiteral("Bonn"));
+    ASSERT_EQ(form.Panel().Rows().size(), 2u);
+    form.Panel().Rows()[0].Names->setText(QStringLiteral("Bonn"));
     Ui(form).SpeedButton4->click();
     ASSERT_TRUE(WaitForSlide(form));
     ASSERT_LE(Ui(form).Panel1->geometry().right(), 0) << "the panel slid back out of the window";
     ASSERT_TRUE(Ui(form).SpeedButton3->isEnabled());
 
-    const QImage picture = form.Map().Image.copy();
-    const auto stars = form.Map().StarPoints;
+    const QImage picture = form.Map().Image().copy();
+    const auto stars = form.Map().StarPoints();
     const QString size = Ui(form).lSize->text();
     QSignalSpy paints(Ui(form).PaintBox1, &TPaintBox::Paint);
 
     w.Open(QString()); // cancelled
     EXPECT_EQ(w.Dialogs.LastOpenDir, w.Scratch.Dir());
     EXPECT_EQ(Ui(form).StaticXY->text(), first);
-    ASSERT_EQ(form.Panel().Groups().size(), 2u);
-    EXPECT_EQ(form.Panel().Groups()[0].Names->text(), QStringLiteral("Bonn"));
+    ASSERT_EQ(form.Panel().Rows().size(), 2u);
+    EXPECT_EQ(form.Panel().Rows()[0].Names->text(), QStringLiteral("Bonn"));
     EXPECT_NE(form.findChild<QLineEdit *>(QStringLiteral("GroupNames2")), nullptr);
-    EXPECT_EQ(form.Map().Image, picture);
-    EXPECT_EQ(form.Map().StarPoints, stars);
+    EXPECT_EQ(form.Map().Image(), picture);
+    EXPECT_EQ(form.Map().StarPoints(), stars);
     EXPECT_EQ(Ui(form).lSize->text(), size);
     EXPECT_EQ(paints.count(), 0);
 
     w.Open(second);
     EXPECT_EQ(Ui(form).StaticXY->text(), second);
-    EXPECT_TRUE(form.Panel().Groups().empty());
-    EXPECT_EQ(form.Panel().ActiveGroup(), -1);
+    EXPECT_TRUE(form.Panel().Rows().empty());
+    EXPECT_EQ(form.Relocation().ActiveGroup(), -1);
     EXPECT_EQ(form.findChild<QLineEdit *>(QStringLiteral("GroupNames1")), nullptr) << "the rows are freed";
     EXPECT_EQ(form.findChild<QLabel *>(QStringLiteral("GroupCaption1")), nullptr);
     EXPECT_EQ(Ui(form).lPlayers->text(), QStringLiteral("2"));
-    EXPECT_EQ(form.Map().StarPoints.size(), 32u);
+    EXPECT_EQ(form.Map().StarPoints().size(), 32u);
     EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
 }
 
@@ -396,7 +395,7 @@ TEST(MainWindow, UnreadableFileSaysWhyAndChangesNothing)
             EXPECT_EQ(Ui(w.F()).StaticXY->text(), QString());
             EXPECT_FALSE(Ui(w.F()).BitBtn1->isEnabled());
             EXPECT_EQ(Ui(w.F()).lStars->text(), QString());
-            EXPECT_TRUE(w.F().Map().StarPoints.empty());
+            EXPECT_TRUE(w.F().Map().StarPoints().empty());
         }
         // After a good file: that file stays open, with its facts.
         TWindow w;
@@ -413,7 +412,7 @@ TEST(MainWindow, UnreadableFileSaysWhyAndChangesNothing)
         EXPECT_EQ(Ui(form).lStars->text(), QStringLiteral("128"));
         EXPECT_EQ(Ui(form).lPlayers->text(), QStringLiteral("1"));
         EXPECT_EQ(Ui(form).SizeSel->currentIndex(), 1);
-        EXPECT_EQ(form.Map().StarPoints.size(), 128u);
+        EXPECT_EQ(form.Map().StarPoints().size(), 128u);
     }
 }
 
@@ -432,7 +431,7 @@ TEST(MainWindow, MapShowsTheStars)
 
     const QImage shown = RGB32(Ui(form).PaintBox1->grab().toImage());
     ASSERT_EQ(shown.size(), QSize(273, 228));
-    EXPECT_EQ(shown, RGB32(form.Map().Image));
+    EXPECT_EQ(shown, RGB32(form.Map().Image()));
     for (QPoint star : {QPoint(0, 0), QPoint(10, 128), QPoint(272, 78)}) {
         SCOPED_TRACE(star.x());
         EXPECT_EQ(shown.pixel(star), White);
@@ -452,15 +451,15 @@ TEST(MainWindow, PointerHighlightsAndBlinks)
     TForm1 &form = w.F();
     w.Show();
     w.Open(WriteUniverse(w.Scratch, "unit.xy", UnitStars()));
-    ASSERT_EQ(form.Map().HilitePixel.x(), -1);
+    ASSERT_EQ(form.Map().HilitePixel().x(), -1);
     ResetBlink();
     const uint32_t seed = 20240531;
     ProgramRandom().Seed = seed;
 
     MovePointer(form, {0, 0});
     EXPECT_EQ(Ui(form).Status(), QStringLiteral("Abs: [1001:1001]     Star: 007 [1000:1000] ->0"));
-    EXPECT_EQ(form.Map().HilitePixel, QPoint(0, 0));
-    EXPECT_EQ(form.Map().Image.pixel(0, 0), PureBlue);
+    EXPECT_EQ(form.Map().HilitePixel(), QPoint(0, 0));
+    EXPECT_EQ(form.Map().Image().pixel(0, 0), PureBlue);
     EXPECT_EQ(Ui(form).PaintBox1->cursor().shape(), Qt::ArrowCursor);
     Settle();
     EXPECT_EQ(w.OnScreen().pixel(0, 0), PureBlue) << "the pixel reaches the screen without a repaint";
@@ -469,9 +468,9 @@ TEST(MainWindow, PointerHighlightsAndBlinks)
     // The next star: the old one turns white again.
     MovePointer(form, {11, 126});
     EXPECT_EQ(Ui(form).Status(), QStringLiteral("Abs: [1012:1127]     Star: A'po [1010:1128] ->1"));
-    EXPECT_EQ(form.Map().HoverName, QStringLiteral("A'po"));
-    EXPECT_EQ(form.Map().Image.pixel(0, 0), White);
-    EXPECT_EQ(form.Map().Image.pixel(10, 128), PureBlue);
+    EXPECT_EQ(form.Map().HoverName(), QStringLiteral("A'po"));
+    EXPECT_EQ(form.Map().Image().pixel(0, 0), White);
+    EXPECT_EQ(form.Map().Image().pixel(10, 128), PureBlue);
     Settle();
     const QImage screen = w.OnScreen();
     EXPECT_EQ(screen.pixel(0, 0), White);
@@ -482,7 +481,7 @@ TEST(MainWindow, PointerHighlightsAndBlinks)
     ASSERT_TRUE(Ui(form).Timer1->isActive());
     ASSERT_TRUE(QTest::qWaitFor([&] { return ProgramRandom().Seed != seed; }, 2000));
     EXPECT_EQ(ProgramRandom().Seed, SeedAfter(seed, 2));
-    EXPECT_EQ(form.Map().Image.pixel(10, 128), qRgb(150, 150, 0));
+    EXPECT_EQ(form.Map().Image().pixel(10, 128), qRgb(150, 150, 0));
     Ui(form).Timer1->stop();
     Settle();
     EXPECT_EQ(w.OnScreen().pixel(10, 128), qRgb(150, 150, 0));
@@ -495,15 +494,15 @@ TEST(MainWindow, PointerHighlightsAndBlinks)
     const int green = 150 + static_cast<int>(copy.RandomReal() * 25);
     ASSERT_NE(red, green) << "pick a seed that tells red from green";
     form.Timer1Timer();
-    EXPECT_EQ(form.Map().Image.pixel(10, 128), qRgb(red, green, 0));
+    EXPECT_EQ(form.Map().Image().pixel(10, 128), qRgb(red, green, 0));
     Settle();
     EXPECT_EQ(w.OnScreen().pixel(10, 128), qRgb(red, green, 0));
 
     // A repaint draws the star white and ends the highlight: ticks draw
     // nothing any more.
     form.RepaintMap();
-    EXPECT_EQ(form.Map().HilitePixel.x(), -1);
-    EXPECT_EQ(form.Map().Image.pixel(10, 128), White);
+    EXPECT_EQ(form.Map().HilitePixel().x(), -1);
+    EXPECT_EQ(form.Map().Image().pixel(10, 128), White);
     const uint32_t after = ProgramRandom().Seed;
     form.Timer1Timer();
     EXPECT_EQ(ProgramRandom().Seed, after);
@@ -520,7 +519,7 @@ TEST(MainWindow, PointerBeforeAnyFileShowsNothing)
     EXPECT_EQ(Ui(form).Status(), QString());
     EXPECT_EQ(Ui(form).PaintBox1->cursor().shape(), Qt::ArrowCursor);
     RightClick(form, {100, 100});
-    EXPECT_TRUE(form.Map().Marks.empty()) << "no mark before a universe was drawn";
+    EXPECT_TRUE(form.Map().Marks().empty()) << "no mark before a universe was drawn";
     EXPECT_EQ(w.MapArea(), empty);
     EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
 }
@@ -563,19 +562,19 @@ TEST(MainWindow, MarksThroughTheWindow)
         s.Do();
         expectedPaints += s.Repaints;
         EXPECT_EQ(paints.count(), expectedPaints) << "one repaint per change";
-        EXPECT_EQ(form.Map().Marks.size(), s.Count);
+        EXPECT_EQ(form.Map().Marks().size(), s.Count);
         Settle();
         const QImage screen = w.OnScreen();
         EXPECT_EQ(screen.pixel(spot), s.AtSpot);
         EXPECT_EQ(screen.pixel(other), s.AtOther);
         EXPECT_EQ(screen.pixel(0, 0), White) << "stars are drawn over everything";
     }
-    ASSERT_EQ(form.Map().Marks.size(), 0u);
+    ASSERT_EQ(form.Map().Marks().size(), 0u);
     RightClick(form, spot);
-    ASSERT_EQ(form.Map().Marks.size(), 1u);
-    EXPECT_EQ(form.Map().Marks[0].X, spot.x());
-    EXPECT_EQ(form.Map().Marks[0].Y, spot.y());
-    EXPECT_EQ(form.Map().Marks[0].Color, 0x008000);
+    ASSERT_EQ(form.Map().Marks().size(), 1u);
+    EXPECT_EQ(form.Map().Marks()[0].X, spot.x());
+    EXPECT_EQ(form.Map().Marks()[0].Y, spot.y());
+    EXPECT_EQ(form.Map().Marks()[0].Color, 0x008000);
     EXPECT_EQ(RGB32(Ui(form).PaintBox1->grab().toImage()).pixel(spot), QColor(0, 128, 0).rgb());
     EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
 }
@@ -622,9 +621,9 @@ TEST(MainWindow, FileVanishesAfterAPaint)
 
     MovePointer(form, {0, 0});
     EXPECT_EQ(Ui(form).Status(), QString());
-    EXPECT_EQ(form.Map().HilitePixel.x(), -1);
+    EXPECT_EQ(form.Map().HilitePixel().x(), -1);
     RightClick(form, {50, 50});
-    EXPECT_TRUE(form.Map().Marks.empty());
+    EXPECT_TRUE(form.Map().Marks().empty());
     Settle();
     EXPECT_EQ(w.MapArea(), gone);
     EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
@@ -647,31 +646,36 @@ TEST(MainWindow, FailureShowsOneErrorBox)
     EXPECT_EQ(w.Dialogs.Errors, QStringList{QStringLiteral("Nothing to delete.")});
     // What the pointer showed stays.
     EXPECT_EQ(Ui(form).Status(), status);
-    EXPECT_EQ(form.Map().HoverName, QStringLiteral("007"));
+    EXPECT_EQ(form.Map().HoverName(), QStringLiteral("007"));
 }
 
 // A planet whose name id lies beyond the name table (a file edited by hand)
 // is reported by its id, without an error box, and highlighted like any
-// other. A band, as a relocation sets it, tells the crosshair from the arrow.
+// other, and moved by that id. Its band tells the crosshair from the arrow.
 TEST(MainWindow, PlanetBeyondTheNameTableIsReportedByItsId)
 {
     TWindow w;
     w.Show();
-    w.Open(WriteUniverse(w.Scratch, "u.xy", {{1000, 1000, 0}, {1100, 1100, 999}, {1272, 1228, 5}}));
-    w.F().Map().BandMinX = 1050;
-    w.F().Map().BandMaxX = 1150;
+    w.Open(WriteUniverse(w.Scratch, "u.xy",
+                         {{1000, 1000, 0}, {1050, 1228, 1}, {1100, 1100, 999}, {1150, 1228, 2}, {1272, 1228, 5}}));
+    Ui(w.F()).BitBtn1->click();
+    ASSERT_TRUE(WaitForSlide(w.F()));
+    Ui(w.F()).BitBtn4->click();
+    QTest::keyClicks(Ui(w.F()).Groups()[0].Names, QStringLiteral("#999"));
+    Ui(w.F()).BitBtn3->click();
+    ASSERT_TRUE(w.F().Relocation().Pick());
     MovePointer(w.F(), {0, 0});
     EXPECT_EQ(Ui(w.F()).PaintBox1->cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(Ui(w.F()).Status(), QStringLiteral("Abs: [1050:1001]     Star: 007 [1000:1000] ->0"));
     MovePointer(w.F(), {100, 100});
     EXPECT_EQ(Ui(w.F()).PaintBox1->cursor().shape(), Qt::CrossCursor);
-    EXPECT_EQ(w.F().Map().PickPos, QPoint(1101, 1101));
-    EXPECT_EQ(Ui(w.F()).Status(), QStringLiteral("Abs: [1101:1101]     Star: #999 [1100:1100] ->1"));
-    EXPECT_EQ(w.F().Map().HoverName, QStringLiteral("#999"));
-    EXPECT_EQ(w.F().Map().HilitePixel, QPoint(100, 100));
-    EXPECT_EQ(w.F().Map().HoverIndex, 1);
-    EXPECT_EQ(w.F().Map().Image.pixel(100, 100), PureBlue);
-    EXPECT_EQ(w.F().Map().Image.pixel(0, 0), White);
+    EXPECT_EQ(w.F().Relocation().Landing(), QPoint(1101, 1101));
+    EXPECT_EQ(Ui(w.F()).Status(), QStringLiteral("Abs: [1101:1101]     Star: #999 [1100:1100] ->2"));
+    EXPECT_EQ(w.F().Map().HoverName(), QStringLiteral("#999"));
+    EXPECT_EQ(w.F().Map().HilitePixel(), QPoint(100, 100));
+    EXPECT_EQ(w.F().Map().HoverIndex(), 2);
+    EXPECT_EQ(w.F().Map().Image().pixel(100, 100), PureBlue);
+    EXPECT_EQ(w.F().Map().Image().pixel(0, 0), White);
     EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
 }
 
@@ -805,12 +809,12 @@ TEST(MainWindow, ClosingEndsAWaitingRelocation)
     Ui(form).BitBtn1->click();
     ASSERT_TRUE(WaitForSlide(form));
     Ui(form).BitBtn4->click();
-    form.Panel().Groups().at(0).Names->setText(Ui(form).ComboBox2->itemText(0));
+    form.Panel().Rows().at(0).Names->setText(Ui(form).ComboBox2->itemText(0));
     Ui(form).BitBtn3->click();
-    ASSERT_TRUE(form.Panel().Picking());
+    ASSERT_TRUE(form.Relocation().Running());
     EXPECT_TRUE(form.close());
     EXPECT_FALSE(form.isVisible());
-    EXPECT_FALSE(form.Panel().Picking());
+    EXPECT_FALSE(form.Relocation().Running());
     EXPECT_FALSE(form.Session().Busy());
     EXPECT_EQ(ReadBytes(path), ReadBytes(RealXYPath("tiny-32planets-2players.xy")));
     EXPECT_TRUE(w.Dialogs.Errors.isEmpty());
@@ -863,7 +867,7 @@ TEST(MainWindow, MapFollowsTheFileOnDisk)
     WriteBytes(w.Scratch.Path("new.xy"), ReadBytes(RealXYPath("tiny-32planets-2players.xy")));
     ASSERT_TRUE(QFile::rename(w.Scratch.Path("new.xy"), path) || (QFile::remove(path) && QFile::rename(w.Scratch.Path("new.xy"), path)));
     EXPECT_TRUE(QTest::qWaitFor([&] { return stars() == QStringLiteral("32"); }, 5000));
-    EXPECT_EQ(form.Map().StarPoints.size(), 32u);
+    EXPECT_EQ(form.Map().StarPoints().size(), 32u);
     EXPECT_EQ(Ui(form).SizeSel->currentIndex(), 0);
     EXPECT_TRUE(Ui(form).Status().isEmpty()) << "the pointer report of the old universe is gone";
 

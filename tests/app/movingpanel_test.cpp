@@ -43,7 +43,7 @@ protected:
         XY = Scratch.CopyReal(RealFile);
         Dialogs.OpenPaths.push_back(XY);
         QTest::mouseClick(W().SpeedButton3, Qt::LeftButton);
-        ASSERT_FALSE(Form->Map().StarPoints.empty());
+        ASSERT_FALSE(Form->Map().StarPoints().empty());
     }
 
     void OpenPanel()
@@ -96,6 +96,15 @@ TEST_F(GroupPanel, OpeningDisablesTheWindowsControlsAndClosingEnablesThem)
     OpenPanel();
     EXPECT_EQ(Texts(), QStringList{QStringLiteral("Zulu")});
     EXPECT_EQ(disabled(), switched);
+    // Escape on the panel closes it as its close button does, and the focus
+    // goes back to "Change...".
+    QApplication::setActiveWindow(Form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    W().Groups()[0].Names->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    ASSERT_TRUE(WaitForSlide(*Form));
+    EXPECT_EQ(disabled(), QStringList());
+    EXPECT_EQ(QApplication::focusWidget(), W().BitBtn1);
 }
 
 TEST_F(GroupPanel, CloseButtonWhileThePanelSlidesStartsNoSecondSlide)
@@ -126,7 +135,7 @@ TEST_F(GroupPanel, PlusStopsAtThePlayerCountAndMinusMakesRoomForOneMore)
     Click(W().BitBtn6);
     EXPECT_EQ(Dialogs.Questions, QStringList{QStringLiteral("Delete LAST group ?")});
     ASSERT_EQ(W().Groups().size(), 2u);
-    EXPECT_EQ(Form->Panel().ActiveGroup(), -1);
+    EXPECT_EQ(Form->Relocation().ActiveGroup(), -1);
     EXPECT_EQ(CaptionColor(W().Groups()[0]), Black);
     EXPECT_EQ(CaptionColor(W().Groups()[1]), Black);
     Click(W().BitBtn4);
@@ -151,7 +160,7 @@ TEST_F(GroupPanel, MinusReportsAnEmptyPanelAndKeepsGroupsWhenAnsweredNo)
     Click(W().BitBtn6);
     EXPECT_EQ(Dialogs.Questions, QStringList{QStringLiteral("Delete LAST group ?")});
     EXPECT_EQ(Texts(), (QStringList{QString(), QStringLiteral("Bonn")}));
-    EXPECT_EQ(Form->Panel().ActiveGroup(), 1);
+    EXPECT_EQ(Form->Relocation().ActiveGroup(), 1);
     EXPECT_EQ(CaptionColor(W().Groups()[1]), Blue);
     EXPECT_EQ(W().Panel1->height(), 150 + 28);
 }
@@ -222,7 +231,7 @@ TEST_F(GroupPanel, InsAppendsTheListsTextToTheActiveGroup)
     Click(W().BitBtn4);
     Dialogs.Answers.push_back(true);
     Click(W().BitBtn6);
-    ASSERT_EQ(Form->Panel().ActiveGroup(), -1);
+    ASSERT_EQ(Form->Relocation().ActiveGroup(), -1);
     QTest::keyClicks(W().ComboBox2->lineEdit(), QStringLiteral("Bonn"));
     Click(W().BitBtn5);
     EXPECT_EQ(Texts(), QStringList{QStringLiteral("Zulu,Bonn")});
@@ -248,7 +257,7 @@ TEST_F(GroupPanel, MapClickInEntryModeAppendsTheNearestPlanet)
     Dialogs.Answers.push_back(true);
     Click(W().BitBtn4);
     Click(W().BitBtn6);
-    ASSERT_EQ(Form->Panel().ActiveGroup(), -1);
+    ASSERT_EQ(Form->Relocation().ActiveGroup(), -1);
     QTest::mouseClick(W().PaintBox1, Qt::LeftButton, Qt::NoModifier, second);
     EXPECT_EQ(Texts(), QStringList{both});
 
@@ -256,7 +265,7 @@ TEST_F(GroupPanel, MapClickInEntryModeAppendsTheNearestPlanet)
     Click(W().SpeedButton4);
     ASSERT_TRUE(WaitForSlide(*Form));
     QTest::mouseClick(W().Groups()[0].Names, Qt::LeftButton);
-    ASSERT_EQ(Form->Panel().ActiveGroup(), 0);
+    ASSERT_EQ(Form->Relocation().ActiveGroup(), 0);
     QTest::mouseClick(W().PaintBox1, Qt::LeftButton, Qt::NoModifier, second);
     EXPECT_EQ(Texts().size(), 1);
     EXPECT_EQ(Texts()[0].count(u','), 1);
@@ -275,13 +284,13 @@ TEST_F(GroupPanel, FocusingAGroupsLineMakesItTheActiveGroup)
         return c;
     };
     // The newest group is active at once.
-    EXPECT_EQ(Form->Panel().ActiveGroup(), 2);
+    EXPECT_EQ(Form->Relocation().ActiveGroup(), 2);
     EXPECT_EQ(colors(), (std::vector<QColor>{Black, Black, Blue}));
     QTest::mouseClick(W().Groups()[0].Names, Qt::LeftButton);
-    EXPECT_EQ(Form->Panel().ActiveGroup(), 0);
+    EXPECT_EQ(Form->Relocation().ActiveGroup(), 0);
     EXPECT_EQ(colors(), (std::vector<QColor>{Blue, Black, Black}));
     W().Groups()[1].Names->setFocus(Qt::TabFocusReason);
-    EXPECT_EQ(Form->Panel().ActiveGroup(), 1);
+    EXPECT_EQ(Form->Relocation().ActiveGroup(), 1);
     EXPECT_EQ(colors(), (std::vector<QColor>{Black, Blue, Black}));
     // "Ins" goes to the group that has the focus.
     QTest::keyClicks(W().ComboBox2->lineEdit(), QStringLiteral("Bonn"));

@@ -46,7 +46,7 @@ QStringList DisabledControls(const TForm1 &Form)
 // Whether any map pixel has the band's colour.
 bool BandDrawn(TForm1 &Form)
 {
-    const QImage &image = Form.Map().Image;
+    const QImage &image = Form.Map().Image();
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             if (image.pixel(x, y) == MapBand)
@@ -181,7 +181,7 @@ protected:
         W().FreeSp->setChecked(true); // its threshold is enabled only with it
         Dialogs.OpenPaths.push_back(XY);
         QTest::mouseClick(W().SpeedButton3, Qt::LeftButton);
-        ASSERT_EQ(Form->Map().StarPoints, Stars);
+        ASSERT_EQ(Form->Map().StarPoints(), Stars);
         OpenPanel();
     }
 
@@ -225,7 +225,7 @@ protected:
     }
 
     // A name waits for its pick.
-    bool Waiting() const { return Form->Panel().Picking() && !W().Label12->text().isEmpty(); }
+    bool Waiting() const { return Form->Relocation().Running() && !W().Label12->text().isEmpty(); }
 
     // A column whose whole universe x lies inside the band and matches no
     // star's x, so the planet visibly moves.
@@ -250,11 +250,11 @@ protected:
     {
         const TUi ui = W();
         Seen.Prompt = ui.Label12->text();
-        Seen.BandMin = ui.Map().BandMinX;
-        Seen.BandMax = ui.Map().BandMaxX;
+        Seen.BandMin = Form->Relocation().Pick()->Band.MinX;
+        Seen.BandMax = Form->Relocation().Pick()->Band.MaxX;
         Seen.File = ReadBytes(XY);
         Seen.Disabled = DisabledControls(*Form);
-        Seen.ActiveGroup = ui.Panel().ActiveGroup();
+        Seen.ActiveGroup = Form->Relocation().ActiveGroup();
         Seen.BandDrawn = BandDrawn(*Form);
         for (const TGroupRow &row : ui.Groups())
             Seen.Captions.push_back(row.Caption->palette().color(QPalette::WindowText));
@@ -385,13 +385,12 @@ protected:
     void ExpectFinished()
     {
         EXPECT_LT(W().Panel1->x(), -15);
-        EXPECT_EQ(Form->Map().BandMinX, -1);
-        EXPECT_EQ(Form->Map().BandMaxX, -1);
+        EXPECT_FALSE(Form->Relocation().Pick()) << "no band";
         // The free space threshold is enabled only with its check box.
         EXPECT_EQ(DisabledControls(*Form),
                   W().FreeSp->isChecked() ? QStringList() : QStringList{QStringLiteral("FreeSpaceRng")});
         EXPECT_FALSE(Form->Panel().Sliding());
-        EXPECT_FALSE(Form->Panel().Picking());
+        EXPECT_FALSE(Form->Relocation().Running());
         EXPECT_FALSE(Form->Panel().ChangeMode());
     }
 
@@ -496,7 +495,7 @@ TEST_F(Relocation, PlanetNamedInTwoGroupsAndInOtherLetterCaseMovesTwice)
     ExpectImage(seen[1].File, {{a, seen[0].Expected}});
     ExpectImage(ReadBytes(XY), {{a, seen[1].Expected}});
     ExpectFinished();
-    EXPECT_EQ(Form->Panel().ActiveGroup(), 1) << "the last group processed";
+    EXPECT_EQ(Form->Relocation().ActiveGroup(), 1) << "the last group processed";
     EXPECT_EQ(W().Groups()[1].Caption->palette().color(QPalette::WindowText), Blue);
 }
 
@@ -575,7 +574,7 @@ TEST_F(Relocation, UnknownOrEmptyNamesAreRefusedBeforeAnythingChanges)
         EXPECT_TRUE(Form->Panel().ChangeMode());
         EXPECT_EQ(W().Panel1->x(), -4) << "the panel stays open";
         EXPECT_EQ(DisabledControls(*Form), Sorted(SwitchedControls));
-        EXPECT_EQ(Form->Map().BandMinX, -1);
+        EXPECT_FALSE(Form->Relocation().Pick()) << "no band";
         ExpectEntryMode();
     }
 }
@@ -640,17 +639,18 @@ TEST_F(Relocation, AFileReplacedMeanwhileMovesTheNamedPlanetOrNothing)
     ExpectFinished();
 }
 
-TEST_F(Relocation, ClickWithoutAPointerMoveReusesThePreviousPickAndTheSaveFails)
+TEST_F(Relocation, ClickWithoutAPointerMoveLeavesThePlanetWhereItIs)
 {
-    // The second planet lies far right of the first one's pick: the x kept
-    // from the first band breaks the file order, so nothing is written for
-    // it and the run ends with the save's message.
+    // The landing point starts on the waiting planet and only the pointer
+    // or the keys move it: a click with no move since leaves the planet, and
+    // the pointer's place in the previous band never breaks the file order.
     const size_t a = Planet(30), b = Planet(a + 30);
     AddGroup(Name(a) + QStringLiteral(",") + Name(b));
     const auto seen = Next({{TAct::Pick, 100}, {TAct::ClickOnly, 100}});
     ASSERT_EQ(seen.size(), 2u);
     ASSERT_LT(seen[0].Expected.x(), seen[1].BandMin);
-    EXPECT_EQ(Dialogs.Errors, QStringList{QStringLiteral("Can not pack information on planets.")});
+    EXPECT_EQ(Dialogs.Errors, QStringList());
+    EXPECT_EQ(W().Status(), QStringLiteral("%1 \u2014 Ctrl+Z undoes").arg(FormatStr(TMsg::StarMoved, {Name(a), (long long)seen[0].Expected.x(), (long long)seen[0].Expected.y()})));
     ExpectImage(ReadBytes(XY), {{a, seen[0].Expected}});
     ExpectFinished();
 }
@@ -696,10 +696,10 @@ TEST_F(Relocation, StopDuringAWaitLeavesThePendingPlanetUnmoved)
 
 // The keyboard alone, from the open panel: "+" by Tab and Space, a typed
 // name, Tab on to "Next"; in pick mode the map has the focus and the arrows
-// move the landing point from the planet's own pixel, held to the band's
-// columns; Return places the planet as a click at that pixel does, Escape
-// ends the run.
-TEST_F(Relocation, KeyboardAloneMovesAPlanetAsAClickThere)
+// move the landing point from the planet's own position by one map pixel's
+// worth of light years (ten with Shift), held in the band and never against
+// their direction; Return places the planet there, Escape ends the run.
+TEST_F(Relocation, KeyboardAloneMovesAPlanet)
 {
     const size_t a = Planet(30), b = Planet(a + 10);
     auto key = [](Qt::Key Key, Qt::KeyboardModifiers Modifiers = Qt::NoModifier) {
@@ -720,7 +720,6 @@ TEST_F(Relocation, KeyboardAloneMovesAPlanetAsAClickThere)
     key(Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), W().ComboBox2) << "the group field comes before the name list";
 
-    // The band's columns, and where the keys below must take the pointer.
     const std::vector<TKey> keys = {{Qt::Key_Left, Qt::ShiftModifier, 30}, {Qt::Key_Right, Qt::NoModifier, 2},
                                     {Qt::Key_Down, Qt::ShiftModifier, 1},  {Qt::Key_Up, Qt::NoModifier, 3},
                                     {Qt::Key_Return}};
@@ -730,37 +729,19 @@ TEST_F(Relocation, KeyboardAloneMovesAPlanetAsAClickThere)
     });
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(Dialogs.Errors, QStringList());
-    const QByteArray byKeys = ReadBytes(XY);
     ExpectFinished();
-
+    // One map pixel is width / 273 light years across and height / 228
+    // down, rounded, at least one.
     const TView view = ViewOf(Original);
-    int first = -1;
-    for (int c = MapWidth - 1; c >= 0; --c)
-        if (const int32_t x = Under(view, {c, 0}).x(); seen[0].BandMin <= x && x <= seen[0].BandMax)
-            first = c;
-    ASSERT_GE(first, 0);
-    const QPoint start = PixelAt(view, Stars[a]);
-    const QPoint pixel(first + 2, start.y() + 10 - 3);
-    const QPoint under = Under(view, pixel);
-    for (const TSeen &wait : seen) {
+    const int across = std::max(1, int(std::lround(double(view.Width) / MapWidth)));
+    const int down = std::max(1, int(std::lround(double(view.Height) / MapHeight)));
+    for (const TSeen &wait : seen)
         EXPECT_TRUE(wait.MapHasFocus);
-        ASSERT_TRUE(wait.Landing.has_value());
-    }
-    EXPECT_EQ(*seen[0].Landing, start) << "the landing point starts on the planet";
-    ExpectImage(byKeys, {{a, QPoint(std::clamp(under.x(), seen[0].BandMin, seen[0].BandMax), under.y())}});
-    EXPECT_NE(byKeys, Original);
-    EXPECT_TRUE(SameBytes(seen[1].File, byKeys)) << "Escape wrote nothing";
-
-    // The same pick by the mouse.
-    WriteBytes(XY, Original);
-    Dialogs.OpenPaths.push_back(XY);
-    QTest::mouseClick(W().SpeedButton3, Qt::LeftButton);
-    OpenPanel();
-    AddGroup(Name(a));
-    TStep click{TAct::Pick};
-    click.At = pixel;
-    ASSERT_EQ(Next({click}).size(), 1u);
-    EXPECT_TRUE(SameBytes(ReadBytes(XY), byKeys));
+    ASSERT_TRUE(seen[0].Landing.has_value());
+    EXPECT_EQ(*seen[0].Landing, PixelAt(view, Stars[a])) << "the landing point starts on the planet";
+    const QPoint landed(seen[0].BandMin + 2 * across, int(Stars[a].Y) + 7 * down);
+    ExpectImage(ReadBytes(XY), {{a, landed}});
+    EXPECT_TRUE(SameBytes(seen[1].File, ReadBytes(XY))) << "Escape wrote nothing";
 }
 
 TEST_F(Relocation, NextWithoutGroupsClosesThePanelAtOnce)

@@ -65,7 +65,7 @@ TEST(PaintBox, ShowsThePictureOrNothing)
     TScratch scratch;
     const QString path = WriteUniverse(scratch, "unit.xy", UnitStars());
     ASSERT_TRUE(PaintFile(map, path, 1050, 1060).has_value());
-    EXPECT_EQ(Rendered(box), map.Image);
+    EXPECT_EQ(Rendered(box), map.Image());
 
     ASSERT_TRUE(QFile::remove(path));
     ASSERT_FALSE(PaintFile(map, path, -1, -1).has_value());

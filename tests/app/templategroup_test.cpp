@@ -534,7 +534,7 @@ TEST(Generation, FullRunWritesThePlacement)
         ASSERT_EQ(Ui(form).ComboBox1->currentText(), templateFile);
         if (c.Adjust)
             c.Adjust(form);
-        ASSERT_EQ(form.Map().HilitePixel.x(), -1) << "a blinking star would draw from the generator";
+        ASSERT_EQ(form.Map().HilitePixel().x(), -1) << "a blinking star would draw from the generator";
 
         QSignalSpy paints(Ui(form).PaintBox1, &TPaintBox::Paint);
         const int sizeIndex = Ui(form).SizeSel->currentIndex();
@@ -579,7 +579,7 @@ TEST(Generation, FullRunWritesThePlacement)
         EXPECT_FALSE(during.ChangeEnabled) << "\"Change...\" waits for the run";
 
         EXPECT_EQ(paints.count(), 1);
-        EXPECT_EQ(form.Map().StarPoints, StarsOf(path)) << "the map shows the new universe";
+        EXPECT_EQ(form.Map().StarPoints(), StarsOf(path)) << "the map shows the new universe";
         EXPECT_EQ(ui.SizeSel->currentIndex(), TStarsXY(path).GetSizeIndex());
         EXPECT_EQ(ui.BitBtn2->text(), QStringLiteral("Generate !"));
         EXPECT_FALSE(ui.Progr->isVisible());
@@ -614,7 +614,7 @@ TEST(Generation, StoppedRun)
         const QString path = p.Scratch.CopyReal("large-640planets-2players.xy");
         const QByteArray original = ReadBytes(path);
         p.Open(path);
-        const auto stars = form.Map().StarPoints;
+        const auto stars = form.Map().StarPoints();
         QSignalSpy paints(Ui(form).PaintBox1, &TPaintBox::Paint);
         const uint32_t seed = 5;
         ProgramRandom().Seed = seed;
@@ -628,7 +628,7 @@ TEST(Generation, StoppedRun)
         EXPECT_EQ(captionThen, QStringLiteral("Stop !"));
         EXPECT_EQ(ReadBytes(path), original);
         EXPECT_EQ(paints.count(), 0);
-        EXPECT_EQ(form.Map().StarPoints, stars);
+        EXPECT_EQ(form.Map().StarPoints(), stars);
         EXPECT_EQ(Ui(form).BitBtn2->text(), QStringLiteral("Generate !"));
         EXPECT_FALSE(Ui(form).Progr->isVisible());
         EXPECT_TRUE(Ui(form).BitBtn1->isEnabled());

@@ -69,8 +69,8 @@ struct TUndoWindow {
         EXPECT_TRUE(WaitForRun(*Form));
         return ReadBytes(Path);
     }
-    void Undo() { Press(Qt::NoModifier); }
-    void Redo() { Press(Qt::ShiftModifier); }
+    void UndoStep() { Press(Qt::NoModifier); }
+    void RedoStep() { Press(Qt::ShiftModifier); }
     void Press(Qt::KeyboardModifiers Extra)
     {
         QTest::keyClick(Form.get(), Qt::Key_Z, Qt::ControlModifier | Extra);
@@ -103,15 +103,15 @@ TEST(Undo, GenerationUndoneAndRedoneByTheKeys)
     ASSERT_TRUE(generated != original);
     EXPECT_EQ(w.Status(), Generated + QStringLiteral(" \u2014 Ctrl+Z undoes"));
 
-    w.Undo();
+    w.UndoStep();
     EXPECT_TRUE(ReadBytes(w.Path) == original);
     EXPECT_EQ(w.Status(), Undone(Generated));
-    EXPECT_TRUE(w.Form->Map().ShownImage == original) << "the map shows the file as it is again";
+    EXPECT_TRUE(w.Form->Map().ShownImage() == original) << "the map shows the file as it is again";
 
-    w.Redo();
+    w.RedoStep();
     EXPECT_TRUE(ReadBytes(w.Path) == generated);
     EXPECT_EQ(w.Status(), Redone(Generated));
-    EXPECT_TRUE(w.Form->Map().ShownImage == generated);
+    EXPECT_TRUE(w.Form->Map().ShownImage() == generated);
     EXPECT_TRUE(w.Dialogs.Errors.isEmpty()) << w.Dialogs.Errors.join(u'|').toStdString();
 }
 
@@ -138,8 +138,8 @@ TEST(Undo, RelocatedPlanetsStepBackOneAtATime)
     Ui(form).BitBtn1->click();
     ASSERT_TRUE(WaitForSlide(form));
     Ui(form).BitBtn4->click();
-    ASSERT_EQ(form.Panel().Groups().size(), 1u);
-    form.Panel().Groups()[0].Names->setText(names.join(QStringLiteral(", ")));
+    ASSERT_EQ(form.Panel().Rows().size(), 1u);
+    form.Panel().Rows()[0].Names->setText(names.join(QStringLiteral(", ")));
 
     // Each wait: the file as it is (the bytes after the previous move), then
     // the pointer to a free column inside the band and a click, after which
@@ -148,7 +148,7 @@ TEST(Undo, RelocatedPlanetsStepBackOneAtATime)
     std::vector<QPoint> picked;
     QByteArray fileAfterRefusedUndo;
     Ui(form).BitBtn3->click();
-    while (form.Panel().Picking() && !Ui(form).Label12->text().isEmpty() && atWait.size() < 3) {
+    while (form.Relocation().Running() && !Ui(form).Label12->text().isEmpty() && atWait.size() < 3) {
         atWait.push_back(ReadBytes(w.Path));
         if (atWait.size() == 2) {
             QTest::keyClick(&form, Qt::Key_Z, Qt::ControlModifier);
@@ -158,8 +158,8 @@ TEST(Undo, RelocatedPlanetsStepBackOneAtATime)
         int column = -1;
         for (int c = 0; c < MapWidth && column < 0; ++c) {
             const int32_t x = MapToUniverse(view, c, 0).x();
-            if (x > form.Map().BandMinX && x < form.Map().BandMaxX &&
-                std::none_of(form.Map().StarPoints.begin(), form.Map().StarPoints.end(),
+            if (x > form.Relocation().Pick()->Band.MinX && x < form.Relocation().Pick()->Band.MaxX &&
+                std::none_of(form.Map().StarPoints().begin(), form.Map().StarPoints().end(),
                              [x](const TStarRec &s) { return int32_t(s.X) == x; }))
                 column = c;
         }
@@ -169,7 +169,7 @@ TEST(Undo, RelocatedPlanetsStepBackOneAtATime)
         MovePointer(form, pixel);
         QTest::mouseClick(Ui(form).PaintBox1, Qt::LeftButton, Qt::NoModifier, pixel);
     }
-    EXPECT_FALSE(form.Panel().Picking());
+    EXPECT_FALSE(form.Relocation().Running());
     ASSERT_TRUE(WaitForSlide(form));
     Settle();
     ASSERT_EQ(atWait.size(), 3u);
@@ -201,7 +201,7 @@ TEST(Undo, RelocatedPlanetsStepBackOneAtATime)
     };
     for (size_t i = 0; i < steps.size(); ++i) {
         SCOPED_TRACE(i);
-        steps[i].Redo ? w.Redo() : w.Undo();
+        steps[i].Redo ? w.RedoStep() : w.UndoStep();
         EXPECT_TRUE(ReadBytes(w.Path) == steps[i].File);
         EXPECT_EQ(w.Status(), steps[i].Status);
     }
@@ -236,7 +236,7 @@ TEST(Undo, FileChangedByAnotherProgramIsNotOverwritten)
         w.Dialogs.Errors.clear();
         WriteBytes(w.Path, s.Before);
         Settle();
-        s.Redo ? w.Redo() : w.Undo();
+        s.Redo ? w.RedoStep() : w.UndoStep();
         EXPECT_TRUE(ReadBytes(w.Path) == s.After);
         EXPECT_EQ(w.Dialogs.Errors, s.Refused ? QStringList{FileChanged(w.Path)} : QStringList());
         if (!s.Refused) {
@@ -252,12 +252,12 @@ TEST(Undo, KeysDuringAGenerationAreRefused)
     TUndoWindow w(Tiny);
     const QByteArray original = ReadBytes(RealXYPath(Tiny));
     const QByteArray first = w.Generate(1);
-    w.Undo();
+    w.UndoStep();
     ASSERT_TRUE(ReadBytes(w.Path) == original);
     QTest::qWait(QApplication::doubleClickInterval() + 50); // a new press, no double click
     ProgramRandom().Seed = 2;
     Ui(*w.Form).BitBtn2->click(); // the run goes on through the event loop
-    const bool running = w.Form->Templates().Running();
+    const bool running = w.Form->Templates().Generating();
     QTest::keyClick(w.Form.get(), Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(w.Form.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     const QByteArray during = ReadBytes(w.Path);
@@ -269,12 +269,12 @@ TEST(Undo, KeysDuringAGenerationAreRefused)
     EXPECT_TRUE(during == original);
     EXPECT_EQ(w.Status(), Generated + QStringLiteral(" \u2014 Ctrl+Z undoes"));
 
-    w.Redo();
+    w.RedoStep();
     EXPECT_EQ(w.Status(), QStringLiteral("Nothing to redo"));
     EXPECT_TRUE(ReadBytes(w.Path) == second);
-    w.Undo();
+    w.UndoStep();
     EXPECT_TRUE(ReadBytes(w.Path) == original);
-    w.Undo();
+    w.UndoStep();
     EXPECT_EQ(w.Status(), QStringLiteral("Nothing to undo"));
     EXPECT_EQ(w.Dialogs.Errors.size(), 2);
 }
@@ -289,16 +289,16 @@ TEST(Undo, OpeningAnotherFileForgetsTheHistory)
         TUndoWindow w(Tiny);
         w.Generate();
         if (undoFirst)
-            w.Undo();
+            w.UndoStep();
         const QByteArray first = ReadBytes(w.Path);
         const QString other = w.Scratch.CopyReal(otherReal);
         w.Open(other);
         ASSERT_EQ(Ui(*w.Form).StaticXY->text(), other);
         EXPECT_EQ(w.Status(), QString());
 
-        w.Undo();
+        w.UndoStep();
         EXPECT_EQ(w.Status(), QStringLiteral("Nothing to undo"));
-        w.Redo();
+        w.RedoStep();
         EXPECT_EQ(w.Status(), QStringLiteral("Nothing to redo"));
         EXPECT_TRUE(ReadBytes(w.Path) == first);
         EXPECT_TRUE(ReadBytes(other) == ReadBytes(RealXYPath(otherReal)));

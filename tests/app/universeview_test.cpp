@@ -16,24 +16,20 @@
 
 namespace {
 
-// The view, open on a real Small universe (square 1000..1798, 799 light
-// years a side).
+// The view, open on a copy of a real Small universe (square 1000..1798, 799
+// light years a side), following its session and relocation.
 struct TOpenView {
     TFakeDialogs Dialogs;
-    TUniverseView View{Dialogs};
+    TScratch Scratch;
+    TUniverseSession Session;
+    TRelocation Relocation{Session};
+    TUniverseView View{Dialogs, Session, Relocation};
     std::vector<TStarRec> Stars;
-    int32_t MinY = 0, MaxY = 0;
     TOpenView()
     {
-        const QString path = RealXYPath(QStringLiteral("small-128planets-3players.xy"));
-        const TStarsXY universe(path);
-        for (int i = 0; i < universe.StarCount; ++i)
-            Stars.push_back(universe.GetStar(i));
-        const auto [low, high] = std::minmax_element(Stars.begin(), Stars.end(),
-                                                     [](const TStarRec &A, const TStarRec &B) { return A.Y < B.Y; });
-        MinY = int32_t(low->Y);
-        MaxY = int32_t(high->Y);
-        View.SetUniverse(Stars, universe.GetSizeIndex(), path);
+        Session.Open(Scratch.CopyReal(QStringLiteral("small-128planets-3players.xy")));
+        for (int i = 0; i < Session.Universe()->StarCount; ++i)
+            Stars.push_back(Session.Universe()->GetStar(i));
         View.resize(1000, 700);
         View.Open();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&View));
@@ -46,6 +42,11 @@ struct TOpenView {
         return {int(std::floor(g.Origin().x() + (Position.x() - 1000 + 0.5) * g.Scale())),
                 int(std::floor(g.Origin().y() + (Position.y() - 1000 + 0.5) * g.Scale()))};
     }
+    QPoint Now(int Star) const
+    {
+        const TStarRec star = Session.Universe()->GetStar(Star);
+        return {int(star.X), int(star.Y)};
+    }
 };
 
 } // namespace
@@ -54,8 +55,14 @@ TEST(UniverseView, PickLandsToTheLightYearAfterZooming)
 {
     TOpenView open;
     TUniverseCanvas *canvas = open.View.Canvas();
-    const int y = (open.MinY + open.MaxY) / 2;
-    const QPoint target(1210, y);
+    // A planet with room on both sides, named six times: six picks.
+    size_t k = 1;
+    while (open.Stars[k + 1].X - open.Stars[k - 1].X < 40)
+        ++k;
+    const int32_t left = int32_t(open.Stars[k - 1].X);
+    const TBounds bounds = open.Session.Universe()->GetBounds();
+    const int y = (bounds.Top + bounds.Bottom) / 2;
+    const QPoint target(left + 10, y);
 
     // Fitted, a pixel spans more than a light year; the wheel zooms about
     // the pointer, which stays over the same light year.
@@ -72,46 +79,46 @@ TEST(UniverseView, PickLandsToTheLightYearAfterZooming)
     EXPECT_GT(canvas->Geometry.Scale(), 2); // every light year has pixels of its own
     EXPECT_EQ(reported(), before);
 
-    QSignalSpy picked(&open.View, &TUniverseView::Picked);
-    QSignalSpy cancelled(&open.View, &TUniverseView::PickCancelled);
-    open.View.SetBand(1200, 1300, target);
-    EXPECT_EQ(open.View.Landing(), target);
-
+    const QString name = NameById(open.Stars[k].NameId);
+    open.Relocation.AddGroup();
+    open.Relocation.SetGroupText(0, QStringList(6, name).join(u','));
+    open.Relocation.Start();
     const struct {
-        QPoint Click, Picked;
+        QPoint Click, Placed;
     } rows[] = {
         {target, target},
         {target + QPoint(1, 0), target + QPoint(1, 0)},
         {target + QPoint(1, -1), target + QPoint(1, -1)},
-        {QPoint(1195, y + 2), QPoint(1200, y + 2)}, // left of the band
+        {QPoint(left - 5, y + 2), QPoint(left, y + 2)}, // left of the band
     };
     for (const auto &row : rows) {
         const QPoint at = open.PixelOf(row.Click);
         ASSERT_TRUE(canvas->rect().contains(at));
         QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, at);
-        ASSERT_FALSE(picked.isEmpty());
-        EXPECT_EQ(picked.takeLast().at(0).toPoint(), row.Picked);
+        EXPECT_EQ(open.Now(int(k)), row.Placed);
     }
-    EXPECT_TRUE(open.View.PointerReport().startsWith(QStringLiteral("Abs: [1200:%1]").arg(y + 2)));
+    EXPECT_TRUE(open.View.PointerReport().startsWith(QStringLiteral("Abs: [%1:%2]").arg(left).arg(y + 2)));
 
     // The keys: zoomed out, where a pixel spans light years, Ctrl+arrows
-    // still move by one; Return picks, Escape cancels.
+    // still move by one; Return picks, Escape ends the relocation.
     for (int i = 0; i < 12; ++i)
         QTest::keyClick(canvas, Qt::Key_Minus);
     EXPECT_LT(canvas->Geometry.Scale(), 0.5);
     QTest::keyClick(canvas, Qt::Key_Right, Qt::ControlModifier);
     QTest::keyClick(canvas, Qt::Key_Up, Qt::ControlModifier);
     QTest::keyClick(canvas, Qt::Key_Return);
-    ASSERT_EQ(picked.size(), 1);
-    EXPECT_EQ(picked.takeLast().at(0).toPoint(), QPoint(1201, y + 1));
+    EXPECT_EQ(open.Now(int(k)), QPoint(left + 1, y + 1));
     QTest::keyClick(canvas, Qt::Key_Escape);
-    EXPECT_EQ(cancelled.size(), 1);
+    EXPECT_FALSE(open.Relocation.Running());
     EXPECT_TRUE(open.View.isVisible());
 
-    // A landing point beyond the band and the universe's extent is held
-    // into them.
-    open.View.SetBand(1200, 1300, QPoint(5000, 99999));
-    EXPECT_EQ(open.View.Landing(), QPoint(1300, open.MaxY));
+    // Undo and redo are asked of the main window, as its keys would.
+    QSignalSpy steps(&open.View, &TUniverseView::StepRequested);
+    QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_EQ(steps.size(), 2);
+    EXPECT_EQ(steps[0][0].toBool(), true);
+    EXPECT_EQ(steps[1][0].toBool(), false);
 }
 
 TEST(UniverseView, SavesThePictureAsPng)
@@ -121,7 +128,8 @@ TEST(UniverseView, SavesThePictureAsPng)
     const auto right = std::max_element(open.Stars.begin(), open.Stars.end(),
                                         [](const TStarRec &A, const TStarRec &B) { return A.X < B.X; });
     const TStarRec &planet = *right, &grouped = open.Stars.front();
-    open.View.SetGroups({QStringList{NameById(grouped.NameId)}});
+    open.Relocation.AddGroup();
+    open.Relocation.SetGroupText(0, NameById(grouped.NameId));
     QTemporaryDir dir;
     const struct {
         int Width, Height;

@@ -275,7 +275,7 @@ TEST_F(ZorvaneOnXvfb, GenerateThenMoveOnePlanet)
     TStarMap map; // the map as the program draws it, for the pointer's pixel
     const TStarsXY drawn(Universe);
     ASSERT_TRUE(map.PaintMap(&drawn, -1, -1).has_value());
-    const int32_t bandMin = int32_t(map.StarPoints[k - 1].X), bandMax = int32_t(map.StarPoints[k + 1].X);
+    const int32_t bandMin = int32_t(map.StarPoints()[k - 1].X), bandMax = int32_t(map.StarPoints()[k + 1].X);
 
     ClickAt(8 + 36, 320 + 18); // "Change..."
     QThread::msleep(600);      // the panel slides in

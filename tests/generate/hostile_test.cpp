@@ -183,22 +183,25 @@ TEST(Hostile, UniverseChangesBetweenOperations)
         Ui(*opened.Form).BitBtn1->click();
         ASSERT_TRUE(WaitForSlide(*opened.Form));
         Ui(*opened.Form).BitBtn4->click();
-        ASSERT_EQ(opened.Form->Panel().Groups().size(), 1u);
-        opened.Form->Panel().Groups()[0].Names->setText(Ui(*opened.Form).ComboBox2->itemText(600));
+        ASSERT_EQ(opened.Form->Panel().Rows().size(), 1u);
+        opened.Form->Panel().Rows()[0].Names->setText(Ui(*opened.Form).ComboBox2->itemText(600));
         Ui(*opened.Form).BitBtn3->click();
         ASSERT_TRUE(WaitForSlide(*opened.Form));
         if (change == Change::OtherUniverse) {
-            // The star is looked up in the file as it is now, not by its
-            // index on the old map.
-            const QString name = opened.Form->Panel().Groups()[0].Names->text();
+            // The names are checked against the file as it is now, not
+            // against the list the panel was filled with: the panel stays
+            // open for a name of this universe.
+            const QString name = opened.Form->Panel().Rows()[0].Names->text();
             EXPECT_EQ(opened.Dialogs.Errors,
-                      QStringList{QStringLiteral("The star \"%1\" is no longer in the file.").arg(name)});
+                      QStringList{QStringLiteral("Unknown star name in line #1: \"%1\"").arg(name)});
+            Ui(*opened.Form).SpeedButton4->click();
+            ASSERT_TRUE(WaitForSlide(*opened.Form));
         } else {
             // A universe that cannot be read anew ends the run with the reason.
             EXPECT_EQ(opened.Dialogs.Errors, QStringList{unreadable});
         }
         EXPECT_LT(Ui(*opened.Form).Panel1->x(), -15) << "the panel is closed again";
-        EXPECT_EQ(opened.Form->Map().BandMinX, -1);
+        EXPECT_FALSE(opened.Form->Relocation().Pick()) << "no band";
 
         // Generation reads what is there now.
         opened.Dialogs.Errors.clear();
