@@ -11,6 +11,8 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <numeric>
+#include <optional>
 
 namespace {
 
@@ -23,6 +25,7 @@ constexpr QRgb Crosshair = qRgb(0xFF, 0x40, 0x30);
 constexpr QRgb Hover = qRgb(0xFF, 0xE0, 0x40);
 constexpr int NamePixels = 11; // height of the names' font
 constexpr int GridStep = 100;  // light years between grid lines
+constexpr QRgb MarkOutline = qRgb(0xE8, 0xE8, 0xE8);
 
 // One colour per group, bright on black; the game has at most 16 players.
 constexpr std::array<QRgb, 16> GroupColors = {
@@ -42,6 +45,10 @@ QFont NameFont(const QFont &Base, bool Bold)
 
 // Side of a planet's dot in view pixels at a scale.
 int DotSize(double Scale) { return Scale < 1.5 ? 2 : Scale < 4 ? 3 : 5; }
+
+QPoint PositionOf(const TStarRec &Star) { return {static_cast<int>(Star.X), static_cast<int>(Star.Y)}; }
+
+} // namespace
 
 // Where names are already drawn and where dots are, in square cells of the
 // view, so that a name is only put where it covers neither. A plain bucket
@@ -99,10 +106,6 @@ private:
     std::vector<TEntry> FEntries;
 };
 
-QPoint PositionOf(const TStarRec &Star) { return {static_cast<int>(Star.X), static_cast<int>(Star.Y)}; }
-
-} // namespace
-
 int32_t NearestPlanet(const std::vector<TStarRec> &Stars, QPoint Position)
 {
     int32_t best = -1;
@@ -131,27 +134,110 @@ void TUniverseDrawing::SetTemplate(const QImage &Template)
     FTemplateLayer = QImage();
 }
 
-QImage TUniverseDrawing::Picture(QSize Size, const TUniverseScene &S) const
+QImage TUniverseDrawing::Picture(QSize Size, const TUniverseScene &S, const QString &Title,
+                                 const std::vector<QStringList> &Table) const
 {
-    QImage image(Size, QImage::Format_RGB32);
+    QFont text = FFont;
+    text.setPixelSize(14);
+    QFont bold = text;
+    bold.setBold(true);
+    const QFontMetrics metrics(text), boldMetrics(bold);
+    const int line = boldMetrics.height() + 4, margin = 16, swatch = 14;
+
+    // The legend's lines: a colour (or none) and the words.
+    std::vector<std::pair<std::optional<QRgb>, QString>> legend;
+    for (size_t g = 0; g < S.Fairness.size(); ++g) {
+        QStringList names;
+        for (const TGroupPlanet &planet : S.Fairness[g].Planets)
+            names << planet.Name;
+        legend.emplace_back(GroupColor(int(g)), QStringLiteral("Group #%1: %2").arg(g + 1).arg(names.join(u", ")));
+    }
+    legend.emplace_back(std::nullopt, QStringLiteral("Dashed circles: the radius, %1 l.y.").arg(S.Radius));
+    if (!S.Marks.empty())
+        legend.emplace_back(MarkOutline, QStringLiteral("Discs: marks from the main map"));
+    if (!S.Moves.empty())
+        legend.emplace_back(std::nullopt, QStringLiteral("Dashed lines: the proposed moves"));
+    // The table's columns as wide as their widest cell.
+    std::vector<int> widths;
+    for (const QStringList &row : Table)
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            if (size_t(c) >= widths.size())
+                widths.push_back(0);
+            widths[size_t(c)] = std::max(widths[size_t(c)], boldMetrics.horizontalAdvance(row[c]) + 14);
+        }
+    int panel = boldMetrics.horizontalAdvance(Title);
+    for (const auto &[colour, words] : legend)
+        panel = std::max(panel, swatch + 8 + metrics.horizontalAdvance(words));
+    panel = std::max(panel, std::accumulate(widths.begin(), widths.end(), 0)) + 2 * margin;
+    const int contents = margin + line * int(2 + legend.size() + 1 + Table.size()) + margin;
+
+    QImage image(QSize(Size.width() + panel, std::max(Size.height(), contents)), QImage::Format_RGB32);
     if (image.isNull())
         return image; // no memory for it
+    image.fill(Qt::white);
     QPainter painter(&image);
     Render(painter, TViewGeometry(S.Square.isNull() ? SizeClassSquare(0) : S.Square, Size), S, false);
+    painter.setClipping(false);
+    painter.setPen(Qt::black);
+    int x = Size.width() + margin, y = margin;
+    auto write = [&](int X, const QString &Words, const QFont &Font) {
+        painter.setFont(Font);
+        painter.drawText(X, y + boldMetrics.ascent(), Words);
+    };
+    write(x, Title, bold);
+    y += 2 * line;
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    for (const auto &[colour, words] : legend) {
+        if (colour) {
+            painter.setPen(QPen(QColor(*colour).darker(115), 3));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(QRectF(x + 1.5, y + 2.5, swatch - 3, swatch - 3));
+        }
+        painter.setPen(Qt::black);
+        write(x + swatch + 8, words, text);
+        y += line;
+    }
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    y += line;
+    for (size_t r = 0; r < Table.size(); ++r) {
+        const bool header = r == 0, group = !header && !Table[r].value(0).startsWith(u' ');
+        int at = x;
+        for (qsizetype c = 0; c < Table[r].size(); ++c) {
+            write(at, Table[r][c], header || group ? bold : text);
+            at += widths[size_t(c)];
+        }
+        if (header)
+            painter.drawLine(x, y + line - 2, x + panel - 2 * margin, y + line - 2);
+        y += line;
+    }
     return image;
 }
 
 QImage TUniverseDrawing::TextImage(const QString &Text, const QColor &Colour, bool Bold) const
 {
+    // With a dark halo, so a name stays readable over the template's grey.
     const QFont font = NameFont(FFont, Bold);
     const QFontMetrics metrics(font);
-    QImage image(metrics.horizontalAdvance(Text) + 1, metrics.height(), QImage::Format_ARGB32_Premultiplied);
+    QImage image(metrics.horizontalAdvance(Text) + 3, metrics.height() + 2, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setFont(font);
+    painter.setPen(QColor(0, 0, 0, 220));
+    for (const QPoint d : {QPoint(0, 1), QPoint(2, 1), QPoint(1, 0), QPoint(1, 2), QPoint(0, 0), QPoint(2, 2),
+                           QPoint(0, 2), QPoint(2, 0)})
+        painter.drawText(d.x(), d.y() + metrics.ascent(), Text);
     painter.setPen(Colour);
-    painter.drawText(0, metrics.ascent(), Text);
+    painter.drawText(1, 1 + metrics.ascent(), Text);
     return image;
+}
+
+const QImage &TUniverseDrawing::GroupName(uint32_t NameId, int Group) const
+{
+    const qint64 key = (qint64(Group) << 32) | NameId;
+    auto found = FGroupNames.constFind(key);
+    if (found != FGroupNames.constEnd())
+        return *found;
+    return *FGroupNames.insert(key, TextImage(PlanetName(NameId), QColor(GroupColor(Group)), true));
 }
 
 const QImage &TUniverseDrawing::NameImage(uint32_t NameId) const
@@ -206,14 +292,19 @@ void TUniverseDrawing::Render(QPainter &P, const TViewGeometry &G, const TUniver
         P.fillRect(band, QColor(qRed(Band), qGreen(Band), qBlue(Band), 200));
     }
 
-    DrawGrid(P, G, S);
+    TRoom room(G.ViewSize());
+    if (S.Grid)
+        DrawGridLines(P, G, S);
 
     P.setRenderHint(QPainter::Antialiasing, true);
+    // Marks as outlined discs: a light outline shows every colour, navy and
+    // maroon too, on the black field; groups are rings, so neither is taken
+    // for the other.
     for (const TMarkArea &mark : S.Marks) {
         QColor fill(mark.Color);
-        fill.setAlpha(90);
+        fill.setAlpha(110);
         P.setBrush(fill);
-        P.setPen(QPen(QColor(mark.Color), 1));
+        P.setPen(QPen(QColor(MarkOutline), 1.5));
         P.drawEllipse(QRectF(G.ToView(mark.Area.topLeft()), G.ToView(mark.Area.bottomRight())));
     }
     // The radius of the fairness table around every group's planets.
@@ -236,7 +327,27 @@ void TUniverseDrawing::Render(QPainter &P, const TViewGeometry &G, const TUniver
     }
     P.setRenderHint(QPainter::Antialiasing, false);
 
-    DrawPlanets(P, G, S);
+    DrawPlanets(P, G, S, room);
+    // The proposal: a line from each planet to where it would go, and a
+    // ring there.
+    if (!S.Moves.empty()) {
+        P.setRenderHint(QPainter::Antialiasing, true);
+        for (const TUniverseScene::TMove &move : S.Moves) {
+            const QColor colour(move.Group >= 0 ? GroupColor(move.Group) : Planet);
+            const QPointF from = QPointF(G.PixelOf(move.From)) + QPointF(0.5, 0.5);
+            const QPointF to = QPointF(G.PixelOf(move.To)) + QPointF(0.5, 0.5);
+            P.setPen(QPen(colour, 1.5, Qt::DashLine));
+            P.drawLine(from, to);
+            P.setPen(QPen(colour, 2));
+            P.setBrush(Qt::NoBrush);
+            P.drawEllipse(to, 7, 7);
+            P.drawEllipse(to, 2, 2);
+        }
+        P.setRenderHint(QPainter::Antialiasing, false);
+    }
+    // The grid's numbers give way to the planets and their names.
+    if (S.Grid)
+        DrawGridLabels(P, G, S, room);
 
     if (Live && S.Pointer && !S.Stars.empty()) {
         const QPoint at = S.Band ? S.Landing : G.PositionAt(*S.Pointer);
@@ -256,51 +367,54 @@ void TUniverseDrawing::Render(QPainter &P, const TViewGeometry &G, const TUniver
             P.fillRect(QRect(c + d * 5, c + d * 24).normalized(), QColor(Crosshair));
     }
 
-    // The size of the universe in the bottom right corner, away from the
-    // grid's numbers.
-    const QString size = FormatStr(TMsg::SizeLabel, {S.Square.right() - S.Square.left(), S.Square.bottom() - S.Square.top(),
-                                                     SizeNames[size_t(S.SizeIndex)]});
-    P.setFont(NameFont(FFont, false));
-    const QFontMetrics metrics(P.font());
-    QRect box(0, 0, metrics.horizontalAdvance(size) + 10, metrics.height() + 4);
-    box.moveBottomRight(all.bottomRight() - QPoint(4, 4));
-    P.fillRect(box, QColor(0, 0, 0, 170));
-    P.setPen(QColor(0xE0, 0xE0, 0xE0));
-    P.drawText(box, Qt::AlignCenter, size);
 }
 
-void TUniverseDrawing::DrawGrid(QPainter &P, const TViewGeometry &G, const TUniverseScene &S) const
+void TUniverseDrawing::DrawGridLines(QPainter &P, const TViewGeometry &G, const TUniverseScene &S) const
 {
     const QRect seen = G.VisiblePositions();
     if (seen.isEmpty())
         return;
-    // Lines as opaque one-pixel fills, numbers as pictures drawn once: plain
-    // copies for the raster engine. A translucent fill of a tall line is
-    // blended row by row and handed to worker threads, and shaped text
-    // costs more than all the planets.
+    // Lines as opaque one-pixel fills: plain copies for the raster engine.
+    // A translucent fill of a tall line is blended row by row and handed to
+    // worker threads.
     const QRect square = G.AreaOf(S.Square).toAlignedRect();
     const QRect area = square.intersected(QRect(QPoint(0, 0), G.ViewSize()));
-    const bool labels = GridStep * G.Scale() >= 36;
     const QColor line(0x2C, 0x2C, 0x2C);
     auto first = [](int From) { return (From + GridStep - 1) / GridStep * GridStep; };
-    for (int x = first(seen.left()); x <= seen.right(); x += GridStep) {
-        const int at = int(std::floor(G.ToView(QPointF(x, 0)).x()));
-        P.fillRect(QRect(at, area.top(), 1, area.height()), line);
-        if (labels)
-            P.drawImage(QPoint(at + 3, area.top() + 2), GridLabel(x));
-    }
-    for (int y = first(seen.top()); y <= seen.bottom(); y += GridStep) {
-        const int at = int(std::floor(G.ToView(QPointF(0, y)).y()));
-        P.fillRect(QRect(area.left(), at, area.width(), 1), line);
-        if (labels && y != first(seen.top()))
-            P.drawImage(QPoint(area.left() + 3, at + 2), GridLabel(y));
-    }
+    for (int x = first(seen.left()); x <= seen.right(); x += GridStep)
+        P.fillRect(QRect(int(std::floor(G.ToView(QPointF(x, 0)).x())), area.top(), 1, area.height()), line);
+    for (int y = first(seen.top()); y <= seen.bottom(); y += GridStep)
+        P.fillRect(QRect(area.left(), int(std::floor(G.ToView(QPointF(0, y)).y())), area.width(), 1), line);
     const QColor border(0x70, 0x70, 0x70);
     for (const QRect &edge : {QRect(square.left(), square.top(), square.width(), 1),
                               QRect(square.left(), square.bottom(), square.width(), 1),
                               QRect(square.left(), square.top() + 1, 1, square.height() - 2),
                               QRect(square.right(), square.top() + 1, 1, square.height() - 2)})
         P.fillRect(edge.intersected(area), border);
+}
+
+void TUniverseDrawing::DrawGridLabels(QPainter &P, const TViewGeometry &G, const TUniverseScene &S, TRoom &Room) const
+{
+    const QRect seen = G.VisiblePositions();
+    if (seen.isEmpty() || GridStep * G.Scale() < 36)
+        return;
+    // Numbers as pictures drawn once (shaped text costs more than all the
+    // planets), each only where it covers no planet and no name.
+    const QRect area = G.AreaOf(S.Square).toAlignedRect().intersected(QRect(QPoint(0, 0), G.ViewSize()));
+    auto first = [](int From) { return (From + GridStep - 1) / GridStep * GridStep; };
+    auto put = [&](QPoint At, int Value) {
+        const QImage &label = GridLabel(Value);
+        const QRect box(At, label.size());
+        if (!Room.Free(box, QPoint(-100, -100)))
+            return;
+        P.drawImage(At, label);
+        Room.AddLabel(box);
+    };
+    for (int x = first(seen.left()); x <= seen.right(); x += GridStep)
+        put(QPoint(int(std::floor(G.ToView(QPointF(x, 0)).x())) + 3, area.top() + 2), x);
+    for (int y = first(seen.top()); y <= seen.bottom(); y += GridStep)
+        if (y != first(seen.top()))
+            put(QPoint(area.left() + 3, int(std::floor(G.ToView(QPointF(0, y)).y())) + 2), y);
 }
 
 const QImage &TUniverseDrawing::GridLabel(int Value) const
@@ -311,12 +425,11 @@ const QImage &TUniverseDrawing::GridLabel(int Value) const
     return *FGridLabels.insert(Value, TextImage(QString::number(Value), QColor(255, 255, 255, 90), false));
 }
 
-void TUniverseDrawing::DrawPlanets(QPainter &P, const TViewGeometry &G, const TUniverseScene &S) const
+void TUniverseDrawing::DrawPlanets(QPainter &P, const TViewGeometry &G, const TUniverseScene &S, TRoom &room) const
 {
     const QRect view(QPoint(0, 0), G.ViewSize());
     const QRect seen = G.VisiblePositions();
     const int d = DotSize(G.Scale());
-    TRoom room(G.ViewSize());
     std::vector<std::pair<size_t, QPoint>> shown;
     shown.reserve(S.Stars.size());
     std::vector<QRect> dots;
@@ -335,29 +448,24 @@ void TUniverseDrawing::DrawPlanets(QPainter &P, const TViewGeometry &G, const TU
     P.drawRects(dots.data(), int(dots.size()));
 
     // The groups' planets, marked and named whatever the room.
-    const QFont bold = NameFont(FFont, true);
-    const QFontMetrics metrics(bold);
-    P.setFont(bold);
     for (const auto &[i, at] : shown) {
         const int group = S.GroupOf[i];
         if (group < 0)
             continue;
         const QColor colour(GroupColor(group));
         P.setRenderHint(QPainter::Antialiasing, true);
-        P.setPen(QPen(Qt::white, 1));
-        P.setBrush(colour);
-        P.drawEllipse(QPointF(at) + QPointF(0.5, 0.5), 4.5, 4.5);
+        P.setPen(QPen(colour, 2.5));
+        P.setBrush(Qt::NoBrush);
+        P.drawEllipse(QPointF(at) + QPointF(0.5, 0.5), 5.5, 5.5);
         P.setRenderHint(QPainter::Antialiasing, false);
-        const QString name = PlanetName(S.Stars[i].NameId);
-        const QRect label(at.x() + 8, at.y() - metrics.height() / 2, metrics.horizontalAdvance(name) + 1,
-                          metrics.height());
-        P.setPen(colour);
-        P.drawText(label.left(), label.top() + metrics.ascent(), name);
+        const QImage &name = GroupName(S.Stars[i].NameId, group);
+        const QRect label(QPoint(at.x() + 9, at.y() - name.height() / 2), name.size());
+        P.drawImage(label.topLeft(), name);
         room.AddLabel(label);
     }
     // Every other name where it covers neither a planet nor another name.
     for (const auto &[i, at] : shown) {
-        if (S.GroupOf[i] >= 0)
+        if (!S.Names || S.GroupOf[i] >= 0)
             continue;
         const QImage &name = NameImage(S.Stars[i].NameId);
         const QRect label(QPoint(at.x() + d / 2 + 3, at.y() - name.height() / 2), name.size());

@@ -20,6 +20,7 @@
 #include <vector>
 
 class QPainter;
+class TRoom;
 
 // A mark of the main map as the area of the universe its disc covers.
 struct TMarkArea {
@@ -37,6 +38,15 @@ struct TUniverseScene {
     std::vector<int> GroupOf;    // per star: the first group naming it, or -1
     int Radius = 100;
     bool Template = false;       // the template laid over the square
+    bool Grid = true;            // lines every 100 light years with their numbers
+    bool Names = true;           // the names of the planets no group names
+    // A proposal: each planet's move, from where it is to where it would
+    // go, and its group.
+    struct TMove {
+        QPoint From, To;
+        int Group;
+    };
+    std::vector<TMove> Moves;
     // A planet waiting for its pick: its band of x and its landing point.
     std::optional<std::pair<int32_t, int32_t>> Band;
     QPoint Landing;
@@ -62,14 +72,19 @@ public:
     // Everything the scene holds at geometry G; Live adds the pointer's
     // highlight and the landing crosshair.
     void Render(QPainter &P, const TViewGeometry &G, const TUniverseScene &S, bool Live) const;
-    // The whole square fitted to Size, without the live parts.
-    QImage Picture(QSize Size, const TUniverseScene &S) const;
+    // The whole square fitted to Size, without the live parts; beside it
+    // Title, a legend (the groups' colours and names, the radius, the marks
+    // and a proposal's lines) and Table (rows of cells, the header first).
+    QImage Picture(QSize Size, const TUniverseScene &S, const QString &Title = {},
+                   const std::vector<QStringList> &Table = {}) const;
 
 private:
-    void DrawGrid(QPainter &P, const TViewGeometry &G, const TUniverseScene &S) const;
-    void DrawPlanets(QPainter &P, const TViewGeometry &G, const TUniverseScene &S) const;
+    void DrawGridLines(QPainter &P, const TViewGeometry &G, const TUniverseScene &S) const;
+    void DrawGridLabels(QPainter &P, const TViewGeometry &G, const TUniverseScene &S, TRoom &Room) const;
+    void DrawPlanets(QPainter &P, const TViewGeometry &G, const TUniverseScene &S, TRoom &Room) const;
     QImage TextImage(const QString &Text, const QColor &Colour, bool Bold) const;
     const QImage &NameImage(uint32_t NameId) const;
+    const QImage &GroupName(uint32_t NameId, int Group) const;
     const QImage &GridLabel(int Value) const;
 
     QFont FFont;
@@ -77,5 +92,6 @@ private:
     mutable QImage FTemplateLayer; // FTemplate scaled to FTemplateTarget in a view
     mutable QRectF FTemplateTarget;
     mutable QHash<uint32_t, QImage> FNames;
+    mutable QHash<qint64, QImage> FGroupNames;
     mutable QHash<int, QImage> FGridLabels;
 };

@@ -3,6 +3,7 @@
 #include "universeview.h"
 
 #include "dialogs.h"
+#include "fairnesstable.h"
 #include "gamefile.h"
 #include "messages.h"
 #include "planetnames.h"
@@ -45,12 +46,32 @@ TUniverseView::TUniverseView(TDialogs &Dialogs, TUniverseSession &Session, TRelo
     FTemplateBox = new QCheckBox(QStringLiteral("Template"), this);
     FTemplateBox->setToolTip(QStringLiteral("Lay the selected template over the universe as the generation uses it"));
     FTemplateBox->setEnabled(false);
+    FGridBox = new QCheckBox(QStringLiteral("Grid"), this);
+    FGridBox->setToolTip(QStringLiteral("Lines every 100 light years, with their numbers"));
+    FGridBox->setChecked(true);
+    FNamesBox = new QCheckBox(QStringLiteral("Names"), this);
+    FNamesBox->setToolTip(QStringLiteral("The names of the planets where they fit"));
+    FNamesBox->setChecked(true);
     FRadius = new QSpinBox(this);
     FRadius->setRange(1, 4000);
     FRadius->setValue(DefaultRadius);
     FRadius->setSuffix(QStringLiteral(" l.y."));
     FRadius->setAccessibleName(QStringLiteral("Radius"));
-    FRadius->setToolTip(QStringLiteral("Planets within this distance of a group's planet are counted"));
+    FRadius->setToolTip(QStringLiteral("The room of a group: planets within this distance of its planets"));
+    FTarget = new QSpinBox(this);
+    FTarget->setRange(0, 4000);
+    FTarget->setSpecialValueText(QStringLiteral("none"));
+    FTarget->setSuffix(QStringLiteral(" l.y."));
+    FTarget->setAccessibleName(QStringLiteral("Target distance"));
+    FTarget->setToolTip(QStringLiteral("Fair starts count each distance between players as at most this: players "
+                                       "need not be as far apart as the bands allow, and room and territory get more "
+                                       "say. None: as far apart as possible."));
+    FProposeButton = new QPushButton(QStringLiteral("Propose fair starts"), this);
+    FProposeButton->setToolTip(QStringLiteral("Positions for the groups' planets that make the start fair (Ctrl+B)"));
+    FApplyButton = new QPushButton(QStringLiteral("Apply"), this);
+    FApplyButton->setToolTip(QStringLiteral("Move the planets to the proposed positions in one step (Ctrl+Return); "
+                                            "Ctrl+Z takes it back"));
+    FApplyButton->setEnabled(false);
     FPictureWidth = new QSpinBox(this);
     FPictureHeight = new QSpinBox(this);
     for (QSpinBox *box : {FPictureWidth, FPictureHeight}) {
@@ -62,34 +83,31 @@ TUniverseView::TUniverseView(TDialogs &Dialogs, TUniverseSession &Session, TRelo
     FPictureHeight->setObjectName(QStringLiteral("PictureHeight"));
     FPictureHeight->setAccessibleName(QStringLiteral("Picture height"));
     FSaveButton = new QPushButton(QStringLiteral("Save picture..."), this);
-    FSaveButton->setToolTip(QStringLiteral("Save the map as a PNG picture (Ctrl+S)"));
+    FSaveButton->setToolTip(QStringLiteral("Save the map with the table and a legend as a PNG picture (Ctrl+S)"));
     FSaveButton->setEnabled(false);
     auto *fitButton = new QPushButton(QStringLiteral("Fit"), this);
     fitButton->setToolTip(QStringLiteral("Show the whole universe (Ctrl+0)"));
     fitButton->setFocusPolicy(Qt::NoFocus);
 
-    FTable = new QTreeWidget(this);
-    FTable->setObjectName(QStringLiteral("FairnessTable"));
-    FTable->setAccessibleName(QStringLiteral("Groups"));
-    FTable->setHeaderLabels({QStringLiteral("Planet"), QStringLiteral("Position"),
-                             QStringLiteral("Nearest other"), QStringLiteral("l.y."), QString()});
-    FTable->headerItem()->setToolTip(2, QStringLiteral("The nearest planet of another group"));
-    FTable->headerItem()->setToolTip(3, QStringLiteral("Distance to the nearest planet of another group"));
-    FTable->headerItem()->setToolTip(4, QStringLiteral("Planets within the radius, other groups' planets not counted"));
-    FTable->setRootIsDecorated(false);
-    FTable->setIndentation(10);
-    FTable->setSelectionMode(QAbstractItemView::NoSelection);
-    FTable->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    FTable = new TFairnessTable(this);
 
     FReport = new QLabel(this);
     FReport->setAccessibleName(QStringLiteral("Pointer report"));
     FReport->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    FNote = new QLabel(this);
+    FNote->setObjectName(QStringLiteral("ViewNote"));
+    FNote->setWordWrap(true);
 
     auto *tools = new QHBoxLayout;
-    tools->addWidget(FTemplateBox);
+    for (QCheckBox *box : {FTemplateBox, FGridBox, FNamesBox})
+        tools->addWidget(box);
     tools->addSpacing(12);
     tools->addWidget(new QLabel(QStringLiteral("Radius:"), this));
     tools->addWidget(FRadius);
+    tools->addWidget(new QLabel(QStringLiteral("Target:"), this));
+    tools->addWidget(FTarget);
+    tools->addWidget(FProposeButton);
+    tools->addWidget(FApplyButton);
     tools->addStretch(1);
     tools->addWidget(fitButton);
     tools->addSpacing(12);
@@ -104,17 +122,28 @@ TUniverseView::TUniverseView(TDialogs &Dialogs, TUniverseSession &Session, TRelo
     splitter->addWidget(FTable);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 0);
-    splitter->setSizes({800, 440});
+    splitter->setSizes({760, 480});
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(tools);
     layout->addWidget(splitter, 1);
+    layout->addWidget(FNote);
     layout->addWidget(FReport);
 
     connect(FTemplateBox, &QCheckBox::toggled, this, [this](bool Shown) {
         FScene.Template = Shown;
         FCanvas->update();
     });
+    connect(FGridBox, &QCheckBox::toggled, this, [this](bool Shown) {
+        FScene.Grid = Shown;
+        FCanvas->update();
+    });
+    connect(FNamesBox, &QCheckBox::toggled, this, [this](bool Shown) {
+        FScene.Names = Shown;
+        FCanvas->update();
+    });
+    connect(FProposeButton, &QPushButton::clicked, this, &TUniverseView::Propose);
+    connect(FApplyButton, &QPushButton::clicked, this, &TUniverseView::Apply);
     connect(FRadius, &QSpinBox::valueChanged, this, [this] { UpdateFairness(); });
     connect(FSaveButton, &QPushButton::clicked, this, [this] { SavePicture(); });
     connect(fitButton, &QPushButton::clicked, this, [this] { Fit(); });
@@ -135,7 +164,13 @@ TUniverseView::TUniverseView(TDialogs &Dialogs, TUniverseSession &Session, TRelo
     auto *redo = new QAction(this);
     redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence::Redo});
     connect(redo, &QAction::triggered, this, [this] { emit StepRequested(false); });
-    addActions({save, fit, undo, redo});
+    auto *propose = new QAction(this);
+    propose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    connect(propose, &QAction::triggered, this, &TUniverseView::Propose);
+    auto *apply = new QAction(this);
+    apply->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    connect(apply, &QAction::triggered, this, &TUniverseView::Apply);
+    addActions({save, fit, undo, redo, propose, apply});
 
     FPictureDir = WritableFolderFor({});
     connect(&FSession, &TUniverseSession::Opened, this, &TUniverseView::FollowSession);
@@ -144,7 +179,58 @@ TUniverseView::TUniverseView(TDialogs &Dialogs, TUniverseSession &Session, TRelo
     connect(&FRelocation, &TRelocation::PickStarted, this, [this] { FollowPick(true); });
     connect(&FRelocation, &TRelocation::LandingMoved, this, [this] { FollowPick(false); });
     connect(&FRelocation, &TRelocation::RunEnded, this, [this] { FollowPick(false); });
+    connect(&FRelocation, &TRelocation::ProposalChanged, this, [this](const QString &Words) {
+        FApplyButton->setEnabled(FRelocation.Proposal().has_value());
+        if (!Words.isEmpty())
+            Say(Words);
+        else if (FRelocation.Proposing() && FRelocation.ProposalProgress() > 0.05)
+            Say(FormatStr(TMsg::ProposalProgress, {qRound64(100 * FRelocation.ProposalProgress())}));
+        else if (!FRelocation.Proposing() && !FRelocation.Proposal())
+            Say(QString());
+        UpdateFairness();
+    });
     FollowSession();
+}
+
+QTreeWidget *TUniverseView::Table() const { return FTable; }
+
+QString TUniverseView::Note() const { return FNote->text(); }
+
+void TUniverseView::Say(const QString &Text)
+{
+    FNote->setText(Text);
+}
+
+void TUniverseView::SetTarget(int Target) { FTarget->setValue(Target); }
+
+void TUniverseView::Propose()
+{
+    try {
+        FRelocation.Propose(Radius(), FTarget->value());
+    } catch (const EZorvane &e) {
+        Say(e.Message()); // a refusal is a word, not a box
+    }
+}
+
+void TUniverseView::Apply()
+{
+    try {
+        FRelocation.ApplyProposal();
+    } catch (const EZorvane &e) {
+        Say(e.Message());
+    }
+}
+
+void TUniverseView::UpdateTitle()
+{
+    // What the square is: the size class's, which may differ from the
+    // universe's extent the main window shows.
+    QString title = QStringLiteral("Universe view");
+    if (HasUniverse())
+        title += QStringLiteral(" - %1 - %2: %3 \u00D7 %3 l.y")
+                     .arg(QFileInfo(FFilePath).fileName(), SizeNames[size_t(FScene.SizeIndex)])
+                     .arg(FScene.Square.width() - 1);
+    setWindowTitle(title);
 }
 
 void TUniverseView::Open()
@@ -163,7 +249,7 @@ void TUniverseView::FollowSession()
         FScene.Stars.clear();
         FScene.Square = QRect();
         FFilePath.clear();
-        setWindowTitle(QStringLiteral("Universe view"));
+        UpdateTitle();
         FSaveButton->setEnabled(false);
         FollowPick(false);
         UpdateFairness();
@@ -187,7 +273,7 @@ void TUniverseView::FollowSession()
         FScene.MaxY = bounds.Bottom;
     }
     FFilePath = FSession.Path();
-    setWindowTitle(QStringLiteral("Universe view - %1").arg(QFileInfo(FFilePath).fileName()));
+    UpdateTitle();
     // The picture's dialog starts where the player can write: beside the
     // universe, else the Documents or home folder; once a picture was
     // saved, where that one went.
@@ -214,6 +300,7 @@ void TUniverseView::FollowPick(bool Started)
     } else {
         FScene.Band.reset();
     }
+    UpdateFairness(); // the figures with the planet where it would land
     UpdateReport();
     UpdateCursor();
     FCanvas->update();
@@ -250,7 +337,10 @@ void TUniverseView::SetRadius(int Radius) { FRadius->setValue(Radius); }
 
 int TUniverseView::Radius() const { return FRadius->value(); }
 
-QImage TUniverseView::Picture(QSize Size) const { return FDrawing.Picture(Size, FScene); }
+QImage TUniverseView::Picture(QSize Size) const
+{
+    return FDrawing.Picture(Size, FScene, windowTitle().section(QStringLiteral(" - "), 1), FTable->Rows());
+}
 
 bool TUniverseView::SavePicture()
 {
@@ -413,7 +503,10 @@ void TUniverseView::keyPressEvent(QKeyEvent *Event)
         QWidget::keyPressEvent(Event);
         return;
     }
-    if (FRelocation.Running())
+    // A shown proposal goes first, then a waiting pick, then the window.
+    if (FRelocation.Proposing() || FRelocation.Proposal())
+        FRelocation.DiscardProposal();
+    else if (FRelocation.Running())
         FRelocation.Stop();
     else
         close();
@@ -424,55 +517,42 @@ void TUniverseView::keyPressEvent(QKeyEvent *Event)
 void TUniverseView::UpdateFairness()
 {
     FScene.Radius = Radius();
-    FScene.Fairness = HasUniverse() ? GroupFairness(FScene.Stars, FRelocation.Groups(), Radius())
-                                    : std::vector<TGroupFairness>();
+    FScene.Moves.clear();
+    const std::vector<QStringList> groups = FRelocation.Groups();
+    if (!HasUniverse()) {
+        FScene.Fairness.clear();
+        FScene.GroupOf.clear();
+        FTable->Show({}, nullptr, Radius(), {});
+        FCanvas->update();
+        return;
+    }
+    // A planet waiting for its pick counts where it would land.
+    std::vector<TStarRec> stars = FScene.Stars;
+    if (const auto &pick = FRelocation.Pick(); pick && size_t(pick->Index) < stars.size()) {
+        stars[size_t(pick->Index)].X = uint32_t(FRelocation.Landing().x());
+        stars[size_t(pick->Index)].Y = uint32_t(FRelocation.Landing().y());
+    }
+    FScene.Fairness = GroupFairness(stars, groups, Radius());
     FScene.GroupOf.assign(FScene.Stars.size(), -1);
     for (size_t g = 0; g < FScene.Fairness.size(); ++g)
         for (const TGroupPlanet &planet : FScene.Fairness[g].Planets)
             if (planet.Star >= 0 && FScene.GroupOf[size_t(planet.Star)] < 0)
                 FScene.GroupOf[size_t(planet.Star)] = int(g);
-
-    auto position = [](QPoint P) { return QStringLiteral("%1:%2").arg(P.x()).arg(P.y()); };
-    auto distance = [](double D) { return QString::number(D, 'f', 1); };
-    auto alignNumbers = [](QTreeWidgetItem *Item) {
-        for (int c : {3, 4})
-            Item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
-    };
-    FTable->headerItem()->setText(4, QStringLiteral("Within %1").arg(Radius()));
-    FTable->clear();
-    for (size_t g = 0; g < FScene.Fairness.size(); ++g) {
-        const TGroupFairness &group = FScene.Fairness[g];
-        auto *head = new QTreeWidgetItem(FTable);
-        head->setText(0, QStringLiteral("Group #%1").arg(g + 1));
-        head->setForeground(0, QColor(GroupColor(int(g))).darker(130));
-        QFont bold = head->font(0);
-        bold.setBold(true);
-        head->setFont(0, bold);
-        head->setFont(3, bold);
-        if (group.Closest >= 0) {
-            head->setText(3, distance(group.SmallestDistance()));
-            head->setToolTip(3, QStringLiteral("The group's smallest distance to another group"));
+    std::vector<QRgb> colours;
+    for (size_t g = 0; g < groups.size(); ++g)
+        colours.push_back(GroupColor(int(g)));
+    // A proposal: the figures after it, and a line from each planet to
+    // where it would go.
+    std::vector<TGroupFairness> after;
+    if (const auto &proposal = FRelocation.Proposal()) {
+        for (const auto &[star, at] : proposal->Positions) {
+            stars[size_t(star)].X = uint32_t(at.x());
+            stars[size_t(star)].Y = uint32_t(at.y());
+            FScene.Moves.push_back({QPoint(int(FScene.Stars[size_t(star)].X), int(FScene.Stars[size_t(star)].Y)), at,
+                                    FScene.GroupOf[size_t(star)]});
         }
-        for (const TGroupPlanet &planet : group.Planets) {
-            auto *row = new QTreeWidgetItem(head);
-            row->setText(0, planet.Name);
-            if (planet.Star < 0) {
-                row->setText(1, QStringLiteral("not in this universe"));
-                continue;
-            }
-            row->setText(1, position(planet.Position));
-            if (planet.Nearest >= 0) {
-                row->setText(2, planet.NearestName);
-                const TStarRec &nearest = FScene.Stars[size_t(planet.Nearest)];
-                row->setToolTip(2, position(QPoint(int(nearest.X), int(nearest.Y))));
-                row->setText(3, distance(planet.NearestDistance));
-            }
-            row->setText(4, QString::number(planet.WithinRadius));
-        }
-        alignNumbers(head);
-        for (int i = 0; i < head->childCount(); ++i)
-            alignNumbers(head->child(i));
+        after = GroupFairness(stars, groups, proposal->Radius);
     }
-    FTable->expandAll();
+    FTable->Show(FScene.Fairness, FRelocation.Proposal() ? &after : nullptr, Radius(), colours);
     FCanvas->update();
 }

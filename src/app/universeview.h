@@ -11,6 +11,12 @@
 // template. It keeps no file open and writes nothing but the pictures the
 // player saves.
 //
+// Fair starts: Ctrl+B ("Propose fair starts") asks the relocation for
+// positions of the groups' planets that make the start fair; the view shows
+// them beside today's, with a line from each, and the table before and
+// after; Ctrl+Return ("Apply") writes them as one step, Escape discards
+// them.
+//
 // Keys (the drawing has the focus): wheel or + and - zoom, dragging or the
 // arrows pan, Ctrl+0 fits the square, Ctrl+S saves the picture, Ctrl+Z and
 // Ctrl+Shift+Z undo and redo as in the main window, Escape closes the
@@ -38,6 +44,7 @@ class QPushButton;
 class QSpinBox;
 class QTreeWidget;
 class TDialogs;
+class TFairnessTable;
 
 class TUniverseView final : public QWidget {
     Q_OBJECT
@@ -61,13 +68,17 @@ public:
     void SetTemplate(const QImage &Template);
     void SetTemplateShown(bool Shown);
     void SetRadius(int Radius);
+    // The target distance of fair starts; 0: none.
+    void SetTarget(int Target);
 
     bool HasUniverse() const { return FScene.HasUniverse(); }
     int Radius() const;
     const std::vector<TGroupFairness> &Fairness() const { return FScene.Fairness; }
     TUniverseCanvas *Canvas() const { return FCanvas; }
-    QTreeWidget *Table() const { return FTable; }
+    QTreeWidget *Table() const;
     QString PointerReport() const;
+    // What the view last said about fair starts.
+    QString Note() const;
 
     // The whole square fitted to Size with what the view shows (template,
     // band, marks, groups, planets and names), without the pointer's
@@ -76,6 +87,9 @@ public:
     // Asks for a file and saves Picture() at the size the spin boxes give as
     // PNG; false when cancelled or failed (the failure is shown).
     bool SavePicture();
+    // Ctrl+B and Ctrl+Return.
+    void Propose();
+    void Apply();
 
     // Group colours, as drawn and as the table shows them.
     static QRgb GroupColor(int Group) { return TUniverseDrawing::GroupColor(Group); }
@@ -99,6 +113,8 @@ private:
     void UpdateFairness();
     void UpdateReport();
     void UpdateCursor();
+    void UpdateTitle();
+    void Say(const QString &Text);
 
     TDialogs &FDialogs;
     TUniverseSession &FSession;
@@ -110,10 +126,16 @@ private:
     bool FPictureSaved = false;
 
     TUniverseCanvas *FCanvas = nullptr;
-    QTreeWidget *FTable = nullptr;
+    TFairnessTable *FTable = nullptr;
     QLabel *FReport = nullptr;
+    QLabel *FNote = nullptr;
     QCheckBox *FTemplateBox = nullptr;
+    QCheckBox *FGridBox = nullptr;
+    QCheckBox *FNamesBox = nullptr;
     QSpinBox *FRadius = nullptr;
+    QSpinBox *FTarget = nullptr;
+    QPushButton *FProposeButton = nullptr;
+    QPushButton *FApplyButton = nullptr;
     QSpinBox *FPictureWidth = nullptr;
     QSpinBox *FPictureHeight = nullptr;
     QPushButton *FSaveButton = nullptr;

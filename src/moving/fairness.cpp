@@ -3,7 +3,9 @@
 #include "groupnames.h"
 #include "planetnames.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -83,5 +85,80 @@ std::vector<TGroupFairness> GroupFairness(const std::vector<TStarRec> &Stars, co
             }
         }
     }
+
+    // Room and territory, over the planets no group names, squared whole
+    // distances compared exactly.
+    // A whole squared distance is at most the radius squared exactly when
+    // it is at most that square's whole part.
+    const int64_t reach = static_cast<int64_t>(std::floor(Radius * Radius));
+    for (size_t k = 0; k < Stars.size(); ++k) {
+        if (namings[k] > 0)
+            continue;
+        int64_t best = std::numeric_limits<int64_t>::max();
+        int owner = -1;
+        for (size_t g = 0; g < result.size(); ++g) {
+            int64_t nearest = std::numeric_limits<int64_t>::max();
+            for (const TGroupPlanet &planet : result[g].Planets) {
+                if (planet.Star < 0)
+                    continue;
+                const int64_t dx = int64_t(Stars[k].X) - planet.Position.x(), dy = int64_t(Stars[k].Y) - planet.Position.y();
+                nearest = std::min(nearest, dx * dx + dy * dy);
+            }
+            if (nearest <= reach)
+                ++result[g].Room;
+            if (nearest < best) {
+                best = nearest;
+                owner = int(g);
+            } else if (nearest == best) {
+                owner = -1; // at equal distance: neither
+            }
+        }
+        if (owner >= 0 && best != std::numeric_limits<int64_t>::max())
+            ++result[size_t(owner)].Territory;
+    }
     return result;
+}
+
+bool TGroupFairness::Placed() const
+{
+    return std::any_of(Planets.begin(), Planets.end(), [](const TGroupPlanet &P) { return P.Star >= 0; });
+}
+
+double FigureOf(const TGroupFairness &Group, TFigure Figure)
+{
+    switch (Figure) {
+    case TFigure::Distance: return Group.SmallestDistance();
+    case TFigure::Room: return Group.Room;
+    case TFigure::Territory: return Group.Territory;
+    }
+    return 0;
+}
+
+TFigureSummary Summarize(const std::vector<TGroupFairness> &Groups, TFigure Figure)
+{
+    TFigureSummary summary;
+    double low = 0, high = 0;
+    std::vector<int> counted;
+    for (size_t g = 0; g < Groups.size(); ++g) {
+        if (!Groups[g].Placed() || (Figure == TFigure::Distance && Groups[g].Closest < 0))
+            continue;
+        const double value = FigureOf(Groups[g], Figure);
+        if (counted.empty() || value < low)
+            low = value;
+        if (counted.empty() || value > high)
+            high = value;
+        counted.push_back(int(g));
+    }
+    summary.Shown = !counted.empty();
+    summary.Spread = high - low;
+    if (high == low)
+        return summary; // all equal: nobody is worse off
+    for (int g : counted) {
+        const double value = FigureOf(Groups[size_t(g)], Figure);
+        if (value == low)
+            summary.Worst.push_back(g);
+        if (value == high)
+            summary.Best.push_back(g);
+    }
+    return summary;
 }

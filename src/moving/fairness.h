@@ -13,6 +13,15 @@
 // group's planet is that player's home and no room for this one; how close
 // the other groups come is what the nearest distance tells. Planets of the
 // same group count.
+//
+// The group's own figures compare groups, so planets named in any group
+// never count in them:
+// - its room: the number of different planets within the radius (edge
+//   included) of any of the group's planets;
+// - its territory: the planets nearer to one of the group's planets than to
+//   any planet of another group; a planet at equal distance counts for
+//   neither.
+// Distances are compared exactly, as squared whole numbers.
 #pragma once
 
 #include "starsxy.h"
@@ -42,8 +51,25 @@ struct TGroupFairness {
     // of equal ones); -1 when no planet of the group has a nearest planet.
     int32_t Closest = -1;
     double SmallestDistance() const { return Closest < 0 ? 0 : Planets[Closest].NearestDistance; }
+    int32_t Room = 0;
+    int32_t Territory = 0;
+    // Whether any of its names is a planet of the universe.
+    bool Placed() const;
 };
 
 // One entry per group, in order. Stars as the map holds them, in file order.
 std::vector<TGroupFairness> GroupFairness(const std::vector<TStarRec> &Stars, const std::vector<QStringList> &Groups,
                                           double Radius);
+
+// A figure at a glance over the groups that have a planet: the groups at
+// its worst and at its best (every one of equal value; none when all are
+// equal), and the spread, largest minus smallest. The distance counts only
+// groups that have a nearest planet.
+enum class TFigure { Distance, Room, Territory };
+struct TFigureSummary {
+    std::vector<int> Worst, Best;
+    double Spread = 0;
+    bool Shown = false; // at least one group has the figure
+};
+TFigureSummary Summarize(const std::vector<TGroupFairness> &Groups, TFigure Figure);
+double FigureOf(const TGroupFairness &Group, TFigure Figure);

@@ -3,8 +3,11 @@
 #include "groupnames.h"
 #include "messages.h"
 #include "planetnames.h"
+#include "relocation.h"
 
 #include <algorithm>
+#include <cmath>
+#include <memory>
 
 TRelocation::TRelocation(TUniverseSession &Session, QObject *Parent) : QObject(Parent), FSession(Session)
 {
@@ -15,9 +18,18 @@ TRelocation::TRelocation(TUniverseSession &Session, QObject *Parent) : QObject(P
     connect(&FSession, &TUniverseSession::Changed, this, [this] {
         FollowUniverse();
         FollowHistory();
+        // A proposal is for the file it was made from.
+        if ((FProposal && FProposal->Image != FSession.Image()) || (FSearch && FSearched.Image != FSession.Image()))
+            DiscardProposal();
+    });
+    connect(this, &TRelocation::GroupsChanged, this, [this] {
+        if (!Running())
+            DiscardProposal();
     });
     FollowUniverse();
-    connect(&FWrite, &TLockRetry::Ended, this, &TRelocation::Placed);
+    connect(&FWrite, &TLockRetry::Ended, this, &TRelocation::Written);
+    FSearchTimer.setInterval(0);
+    connect(&FSearchTimer, &QTimer::timeout, this, &TRelocation::SearchStep);
 }
 
 TRelocation::~TRelocation()
@@ -247,6 +259,26 @@ void TRelocation::Place()
     FWrite.Launch([this, at] { FLastWhat = FRun->Place(at); });
 }
 
+void TRelocation::Written(std::exception_ptr Error, bool Cancelled)
+{
+    if (!FApplying) {
+        Placed(Error, Cancelled);
+        return;
+    }
+    FApplying = false;
+    FSession.SetBusy(false);
+    if (Cancelled)
+        return;
+    if (Error) {
+        emit Failed(Error);
+        return;
+    }
+    const QString what = FLastWhat;
+    FProposal.reset();
+    emit ProposalChanged(QString());
+    emit Wrote(what);
+}
+
 void TRelocation::Placed(std::exception_ptr Error, bool Cancelled)
 {
     if (Cancelled || !FRun)
@@ -295,4 +327,80 @@ void TRelocation::Finish(bool Stopped)
         emit Said(FormatStr(TMsg::RelocationStopped, {static_cast<long long>(count), static_cast<long long>(FRunNames)}));
     else if (!FLastWhat.isEmpty())
         emit Wrote(FLastWhat);
+}
+
+// ---- fair starts -----------------------------------------------------------
+
+void TRelocation::Propose(int Radius, int Target)
+{
+    if (Pick())
+        throw EZorvane(TMsg::ProposalWhilePicking);
+    if (!FSession.Universe())
+        throw EZorvane(TMsg::XYNotOpen);
+    DiscardProposal();
+    FSearch = std::make_unique<TFairStarts>(*FSession.Universe(), Groups(), Radius, Target);
+    FSearched = {};
+    FSearched.Image = FSession.Image();
+    FSearched.Radius = Radius;
+    FSearched.Target = Target;
+    FSearchTimer.start();
+    emit ProposalChanged(QString());
+}
+
+double TRelocation::ProposalProgress() const { return FSearch ? FSearch->Progress() : 0; }
+
+void TRelocation::SearchStep()
+{
+    // A slice short enough that the window answers between two.
+    if (!FSearch->Step(15)) {
+        emit ProposalChanged(QString());
+        return;
+    }
+    FSearchTimer.stop();
+    const std::unique_ptr<TFairStarts> search = std::move(FSearch);
+    if (!search->Improved()) {
+        emit ProposalChanged(LoadStr(TMsg::ProposalNothingBetter));
+        return;
+    }
+    FProposal = FSearched;
+    FProposal->Positions = search->Positions();
+    FProposal->Before = search->Before();
+    FProposal->After = search->Best();
+    FProposal->Improved = true;
+    auto distance = [](int64_t Square) { return QString::number(std::sqrt(double(Square)), 'f', 1); };
+    emit ProposalChanged(FormatStr(TMsg::ProposalShown,
+                                   {distance(FProposal->Before.Closest), distance(FProposal->After.Closest),
+                                    static_cast<long long>(FProposal->Before.RoomSpread),
+                                    static_cast<long long>(FProposal->After.RoomSpread),
+                                    static_cast<long long>(FProposal->Before.TerritorySpread),
+                                    static_cast<long long>(FProposal->After.TerritorySpread)}));
+}
+
+void TRelocation::DiscardProposal()
+{
+    if (!FSearch && !FProposal)
+        return;
+    FSearchTimer.stop();
+    FSearch.reset();
+    FProposal.reset();
+    emit ProposalChanged(QString());
+}
+
+void TRelocation::ApplyProposal()
+{
+    if (!FProposal || Running() || FApplying)
+        return;
+    if (FSession.Image() != FProposal->Image)
+        throw EZorvane(TMsg::ProposalStale);
+    TStarsXY universe = FSession.ReadForOperation();
+    if (universe.ReadImage() != FProposal->Image)
+        throw EZorvane(TMsg::ProposalStale);
+    for (const auto &[star, at] : FProposal->Positions)
+        MoveStar(universe, star, at.x(), at.y());
+    FLastWhat = FormatStr(TMsg::FairStartsPlaced, {static_cast<long long>(FProposal->Positions.size())});
+    // Busy while another program's lock holds the write up.
+    FApplying = true;
+    FSession.SetBusy(true);
+    auto written = std::make_shared<TStarsXY>(std::move(universe));
+    FWrite.Launch([this, written] { FSession.Write(*written, false, FLastWhat); });
 }

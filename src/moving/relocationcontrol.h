@@ -16,14 +16,21 @@
 // change by another program clears every mark. A run that moved every name
 // forgets them (the same groups can be moved again); a stopped one keeps
 // them, and the next Start moves only the rest.
+//
+// Fair starts: Propose() searches, in slices from a timer, positions for
+// every named planet that make the start fair (fairstarts.h); the proposal
+// is shown until it is applied (one write, one undo step), discarded, or
+// made stale by a change of the file or of the groups.
 #pragma once
 
+#include "fairstarts.h"
 #include "lockretry.h"
 #include "relocationrun.h"
 #include "session.h"
 
 #include <QObject>
 #include <QPoint>
+#include <QTimer>
 #include <QStringList>
 #include <exception>
 #include <memory>
@@ -96,10 +103,35 @@ public:
     // Ends the run; the waiting planet stays where it is.
     void Stop();
 
+    // ---- fair starts ----
+    struct TProposal {
+        std::vector<std::pair<int32_t, QPoint>> Positions; // star, proposed position
+        TFairScore Before, After;
+        bool Improved = false;
+        QByteArray Image; // the file the proposal was made for
+        int Radius = 0, Target = 0;
+    };
+    // Begins a proposal for the groups; refused (EZorvane) while a pick
+    // waits and as TFairStarts refuses. The search runs from a timer.
+    void Propose(int Radius, int Target);
+    bool Proposing() const { return FSearch != nullptr; }
+    // 0 to 1 while proposing.
+    double ProposalProgress() const;
+    // The proposal shown: found, and better than today's placement.
+    const std::optional<TProposal> &Proposal() const { return FProposal; }
+    // Ends a search under way or forgets the shown proposal.
+    void DiscardProposal();
+    // Writes every proposed position in one save; TMsg::ProposalStale when
+    // the file is no longer the one it was made for.
+    void ApplyProposal();
+
 signals:
     // The groups' texts, their number, the active group or the marks of the
     // moved names changed.
     void GroupsChanged();
+    // A search began, went on, ended or was discarded, or a proposal was
+    // applied; the search's words when it ended.
+    void ProposalChanged(const QString &Words);
     // A planet waits for its pick (Pick()), its landing point on itself.
     void PickStarted();
     void LandingMoved();
@@ -120,6 +152,8 @@ private:
     void Placed(std::exception_ptr Error, bool Cancelled);
     void FollowHistory();
     void FollowUniverse();
+    void SearchStep();
+    void Written(std::exception_ptr Error, bool Cancelled);
 
     struct TMoved {
         int Group;
@@ -139,4 +173,9 @@ private:
     QString FLastWhat;
     QPoint FLanding;
     TLockRetry FWrite;
+    bool FApplying = false; // the write under way is a proposal's
+    std::unique_ptr<TFairStarts> FSearch;
+    TProposal FSearched;    // what the search under way is for
+    QTimer FSearchTimer;
+    std::optional<TProposal> FProposal;
 };

@@ -102,6 +102,19 @@ QString LoadStr(TMsg id)
         return QStringLiteral("Another program (process %d) holds a lock on the file \"%s\"; nothing was written. "
                               "Close that program and try again");
     case TMsg::SetIdCleared: return QStringLiteral("the system cleared its set-group-id bit");
+    case TMsg::ProposalNamedTwice:
+        return QStringLiteral("\"%s\" is named more than once; a planet can be the start of one player only");
+    case TMsg::ProposalNeedsGroups: return QStringLiteral("Fair starts need at least two groups with planets");
+    case TMsg::ProposalWhilePicking:
+        return QStringLiteral("A planet waits for its pick: place it or press Escape first");
+    case TMsg::ProposalNothingBetter: return QStringLiteral("Nothing fairer than today's placement was found");
+    case TMsg::ProposalProgress: return QStringLiteral("Proposing fair starts... %d%%");
+    case TMsg::ProposalShown:
+        return QStringLiteral("Proposed: closest %s \u2192 %s l.y., room spread %d \u2192 %d, territory spread "
+                              "%d \u2192 %d. Ctrl+Return applies, Escape discards");
+    case TMsg::ProposalStale:
+        return QStringLiteral("The universe changed since the proposal was made; nothing was written. Propose again");
+    case TMsg::FairStartsPlaced: return QStringLiteral("Fair starts: %d planets placed");
     case TMsg::ResumeRun: return QStringLiteral("%d of %d planets already moved; moving the rest");
     }
     return {};

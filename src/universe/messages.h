@@ -75,6 +75,14 @@ enum class TMsg {
     FileLocked,           // %s path
     FileLockedBy,         // %d process, %s path
     SetIdCleared,
+    ProposalNamedTwice,   // %s name
+    ProposalNeedsGroups,
+    ProposalWhilePicking,
+    ProposalNothingBetter,
+    ProposalProgress,     // %d percent
+    ProposalShown,        // %s before, %s after, %d %d room spreads, %d %d territory spreads
+    ProposalStale,
+    FairStartsPlaced,     // %d planets
 };
 
 // The raw text of one entry, placeholders unfilled.

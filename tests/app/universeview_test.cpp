@@ -83,6 +83,9 @@ TEST(UniverseView, PickLandsToTheLightYearAfterZooming)
     open.Relocation.AddGroup();
     open.Relocation.SetGroupText(0, QStringList(6, name).join(u','));
     open.Relocation.Start();
+    // The table's figures count the waiting planet where it would land.
+    open.Relocation.MoveLanding(target + QPoint(2, 1));
+    EXPECT_EQ(open.View.Fairness()[0].Planets[0].Position, target + QPoint(2, 1));
     const struct {
         QPoint Click, Placed;
     } rows[] = {
@@ -148,13 +151,16 @@ TEST(UniverseView, SavesThePictureAsPng)
         EXPECT_EQ(open.Dialogs.LastSaveSuffix, QStringLiteral("png")) << "the dialog adds it before asking";
         const QImage png(dir.filePath(QStringLiteral("map.png")), "png");
         ASSERT_FALSE(png.isNull());
-        EXPECT_EQ(png.size(), QSize(row.Width, row.Height));
-        auto pixel = [&](const TStarRec &Star) {
-            return png.pixel(int(std::floor(row.Left + (Star.X - 1000 + 0.5) * row.Scale)),
+        // The map at the size asked for, the legend and the table beside it.
+        EXPECT_GT(png.width(), row.Width + 200);
+        EXPECT_GE(png.height(), row.Height);
+        EXPECT_EQ(png.pixel(row.Width + 2, 2), qRgb(255, 255, 255));
+        auto pixel = [&](const TStarRec &Star, int DX = 0) {
+            return png.pixel(int(std::floor(row.Left + (Star.X - 1000 + 0.5) * row.Scale)) + DX,
                              int(std::floor(row.Top + (Star.Y - 1000 + 0.5) * row.Scale)));
         };
         EXPECT_EQ(pixel(planet), qRgb(255, 255, 255));
-        EXPECT_EQ(pixel(grouped), TUniverseView::GroupColor(0));
+        EXPECT_EQ(pixel(grouped, 5), TUniverseView::GroupColor(0)) << "a ring around the group's planet";
     }
     EXPECT_TRUE(open.Dialogs.Errors.isEmpty());
 }

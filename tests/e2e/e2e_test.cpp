@@ -364,5 +364,52 @@ TEST_F(ZorvaneOnXvfb, PlaceToTheLightYearInTheUniverseViewAndSaveItsPicture)
     QThread::msleep(1200);
     Type(picture);
     Key(QStringLiteral("Return"));
-    ASSERT_TRUE(WaitUntil([&] { return QImage(picture).size() == QSize(2000, 2000); }, 20000)) << Logs();
+    // The map at 2000 x 2000, the legend and the table beside it.
+    ASSERT_TRUE(WaitUntil([&] { return QImage(picture).height() == 2000 && QImage(picture).width() > 2200; }, 20000))
+        << Logs();
+}
+
+// The host's whole task: two groups of one home world each, close together;
+// Ctrl+M, Ctrl+B, Ctrl+Return in the universe view write both moves as one
+// step, farther apart and nothing else changed; one Ctrl+Z there puts the
+// game's bytes back exactly.
+TEST_F(ZorvaneOnXvfb, FairStartsProposedAppliedAndUndoneInTheView)
+{
+    const QByteArray original = ReadBytes(Universe);
+    const std::vector<TStarRec> stars = FileStars(original);
+    const size_t a = stars.size() / 2, b = a + 6;
+    auto apart = [](const std::vector<TStarRec> &S, size_t A, size_t B) {
+        const int64_t dx = int64_t(S[A].X) - S[B].X, dy = int64_t(S[A].Y) - S[B].Y;
+        return dx * dx + dy * dy;
+    };
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    OpenUniverse(Universe);
+    ClickAt(8 + 36, 320 + 18); // "Change..."
+    QThread::msleep(600);
+    for (size_t i = 0; i < 2; ++i) {
+        ClickAt(-4 + 152 + 11, 96 - 23 + 14 * int(i) + 10); // "+", lower by a row per group
+        Type(NameById(stars[i == 0 ? a : b].NameId));
+    }
+    Key(QStringLiteral("ctrl+m"));
+    QString view;
+    ASSERT_TRUE(WaitUntil([&] {
+        view = Xdo({QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^Universe view")});
+        return !view.isEmpty();
+    }, 10000)) << Logs();
+    Xdo({QStringLiteral("windowfocus"), view.split(u'\n').first()});
+    QThread::msleep(300);
+    Key(QStringLiteral("ctrl+b"));
+    QThread::msleep(3000); // the search ends within a moment
+    Key(QStringLiteral("ctrl+Return"));
+    ASSERT_TRUE(WaitForChange(Universe, original)) << "the proposal wrote nothing" << Logs();
+    QThread::msleep(300);
+    const std::vector<TStarRec> after = FileStars(ReadBytes(Universe));
+    ASSERT_EQ(after.size(), stars.size());
+    for (size_t i = 0; i < stars.size(); ++i)
+        if (i != a && i != b)
+            EXPECT_EQ(after[i], stars[i]) << "planet " << i << " moved too";
+    EXPECT_GT(apart(after, a, b), apart(stars, a, b)) << "the players start farther apart";
+
+    Key(QStringLiteral("ctrl+z"));
+    EXPECT_TRUE(WaitUntil([&] { return ReadBytes(Universe) == original; }, 5000)) << "one Ctrl+Z undoes it all";
 }

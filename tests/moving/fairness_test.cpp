@@ -72,6 +72,34 @@ TEST(Fairness, NearestPlanetOfAnotherGroupAndTheRoomAround)
     EXPECT_DOUBLE_EQ(within100[0].SmallestDistance(), 50);
     EXPECT_EQ(within100[2].Closest, 0);
     EXPECT_NEAR(within100[2].SmallestDistance(), 67.082, 0.001);
+
+    // Room and territory count only Abdera and Accord, named nowhere:
+    // Abacus has both exactly at the radius, Abbott both within, Abel only
+    // Accord (Abdera 141 away); both lie nearest to Abbott (6500 and 2500
+    // squared, against 10000 and 4000 at best for the others).
+    const std::tuple<double, std::vector<int>, std::vector<int>> figures[] = {
+        {100, {2, 2, 1}, {0, 2, 0}}, {99.9, {0, 2, 1}, {0, 2, 0}}};
+    for (const auto &[radius, room, territory] : figures) {
+        const auto fairness = GroupFairness(Stars, groups, radius);
+        for (size_t g = 0; g < 3; ++g) {
+            EXPECT_EQ(fairness[g].Room, room[g]) << radius << " group " << g;
+            EXPECT_EQ(fairness[g].Territory, territory[g]) << radius << " group " << g;
+        }
+    }
+    // At a glance: the first two groups tie for the smallest distance.
+    const struct {
+        TFigure Figure;
+        std::vector<int> Worst, Best;
+        double Spread;
+    } glance[] = {{TFigure::Distance, {0, 1}, {2}, 17.082},
+                  {TFigure::Room, {2}, {0, 1}, 1},
+                  {TFigure::Territory, {0, 2}, {1}, 2}};
+    for (const auto &row : glance) {
+        const TFigureSummary summary = Summarize(within100, row.Figure);
+        EXPECT_EQ(summary.Worst, row.Worst);
+        EXPECT_EQ(summary.Best, row.Best);
+        EXPECT_NEAR(summary.Spread, row.Spread, 0.001);
+    }
 }
 
 TEST(Fairness, WithoutAnotherGroupThereIsNoNearestPlanet)
