@@ -11,6 +11,7 @@ packages=(
   xvfb xauth xdotool x11-utils fonts-dejavu-core
   lintian desktop-file-utils appstream
   at-spi2-core dbus python3-gi gir1.2-atspi-2.0
+  orca openbox
 )
 
 missing=()

@@ -2,7 +2,10 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QItemSelectionModel>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,6 +22,8 @@ constexpr char CaptionProperty[] = "zvAccessibleCaption";
 constexpr char StatusProperty[] = "zvAccessibleStatus";
 constexpr char KeysProperty[] = "zvAccessibleKeys";
 constexpr char HiddenProperty[] = "zvAccessibleHidden";
+constexpr char AnnouncerProperty[] = "zvAnnouncer";
+constexpr char AnnouncementProperty[] = "zvAnnouncement";
 
 // The label's text as it is shown: rich text as its plain words.
 QString Shown(const QLabel *Label)
@@ -68,6 +73,8 @@ public:
         }
         if (const auto *box = qobject_cast<const QGroupBox *>(widget()); box && own.isEmpty())
             return QString(box->title()).remove(u'&');
+        if (const QVariant said = widget()->property(AnnouncementProperty); said.isValid())
+            return said.toString();
         return own;
     }
 
@@ -163,6 +170,7 @@ void MakeStatusLine(QLabel *Label)
     Label->setProperty(StatusProperty, true);
     Label->setAccessibleName(QString());
     Adopt(Label, QAccessible::StatusBar);
+    Label->setProperty(AnnouncerProperty, QVariant::fromValue<QObject *>(MakeAnnouncer(Label->window())));
 }
 
 void SetStatusText(QLabel *Label, const QString &Text)
@@ -172,6 +180,36 @@ void SetStatusText(QLabel *Label, const QString &Text)
     Label->setText(Text);
     if (!announced)
         AnnounceName(Label);
+    if (auto *announcer = qobject_cast<QWidget *>(Label->property(AnnouncerProperty).value<QObject *>()))
+        Announce(announcer, Text);
+}
+
+QWidget *MakeAnnouncer(QWidget *Window)
+{
+    // A widget that paints nothing, one pixel in the corner.
+    auto *announcer = new QWidget(Window);
+    announcer->setObjectName(QStringLiteral("Announcer"));
+    announcer->setGeometry(0, 0, 1, 1);
+    announcer->setAttribute(Qt::WA_TransparentForMouseEvents);
+    announcer->setAttribute(Qt::WA_NoSystemBackground);
+    announcer->setFocusPolicy(Qt::NoFocus);
+    announcer->setProperty(AnnouncementProperty, QString());
+    announcer->hide();
+    Adopt(announcer, QAccessible::Notification);
+    return announcer;
+}
+
+bool IsAnnouncer(const QWidget *Widget) { return Widget->property(AnnouncementProperty).isValid(); }
+
+void Announce(QWidget *Announcer, const QString &Text)
+{
+    const QString words = Qt::mightBeRichText(Text) ? QTextDocumentFragment::fromHtml(Text).toPlainText() : Text;
+    Announcer->hide();
+    if (words.isEmpty())
+        return;
+    Announcer->setProperty(AnnouncementProperty, words);
+    Announcer->raise();
+    Announcer->show();
 }
 
 void SetAccessibleKeys(QWidget *Widget, const QList<TAccessibleKeys> &Actions)
@@ -187,4 +225,24 @@ void HideFromAccessibility(QWidget *Widget, bool Hidden)
     Widget->setProperty(HiddenProperty, Hidden);
     if (QWidget *parent = Widget->parentWidget())
         Adopt(parent);
+}
+
+void ShowComboValue(QComboBox *Combo)
+{
+    const auto select = [Combo](int Index) {
+        // Arriving at the box, Orca reads its label, its role and its
+        // description: the value leads the description.
+        Combo->setAccessibleDescription(Combo->toolTip().isEmpty()
+                                            ? Combo->currentText()
+                                            : Combo->currentText() + QStringLiteral(". ") + Combo->toolTip());
+        // Only a change the player makes: a selection in the list of a box
+        // without the focus is read out as if the focus went there.
+        QItemSelectionModel *selection = Combo->view()->selectionModel();
+        if (Index < 0 || !selection || !Combo->hasFocus())
+            return;
+        selection->setCurrentIndex(Combo->model()->index(Index, Combo->modelColumn(), Combo->rootModelIndex()),
+                                   QItemSelectionModel::ClearAndSelect);
+    };
+    QObject::connect(Combo, &QComboBox::currentIndexChanged, Combo, select);
+    select(Combo->currentIndex());
 }

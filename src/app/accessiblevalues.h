@@ -16,6 +16,7 @@
 #include <QList>
 #include <QString>
 
+class QComboBox;
 class QLabel;
 class QWidget;
 
@@ -29,9 +30,33 @@ void MakeValueLabel(QLabel *Label, const QString &Caption);
 // Label is the window's status line: role StatusBar, its name its text.
 // Change its text with SetStatusText only.
 void MakeStatusLine(QLabel *Label);
-// Shows Text on the status line and announces it (NameChanged) once, also
+// Shows Text on the status line and has a screen reader speak it once, also
 // when the line already says the same, so a repeated message is heard again.
 void SetStatusText(QLabel *Label, const QString &Text);
+
+// A drop-down list whose value a screen reader reads. Orca takes a Qt combo
+// box's value from the selected item of its list, which Qt selects only
+// while the list pops up, and reads none when the box gets the focus: the
+// item shown is selected in the list as the player changes it, so a change
+// by the arrow keys is spoken, and it leads the box's description (after its tooltip is set),
+// so it is read with the box.
+void ShowComboValue(QComboBox *Combo);
+
+// Speaking without the focus. Orca (43, Debian 12's) speaks a change of a
+// name or a description only for the object that has the focus, and the
+// status line never has it; it does speak a notification that appears. An
+// announcer is such a notification: a widget of the role Notification
+// (through this unit's accessibility factory) in Window, invisible to the
+// eye, hidden, given the text and shown again for each announcement. Its
+// text is a property its accessible name reads, so no name change is sent
+// (Orca 43 can hang on one for an object that is not focused); only its
+// appearance is. (Qt's own QAccessibleAnnouncementEvent is Qt 6.8's; the
+// role AlertMessage is not spoken at all.)
+QWidget *MakeAnnouncer(QWidget *Window);
+// Speaks Text (rich text as its plain words) through Announcer.
+void Announce(QWidget *Announcer, const QString &Text);
+// Whether Widget is an announcer (none of the window's controls).
+bool IsAnnouncer(const QWidget *Widget);
 
 // Named actions on a widget with keys of its own (the map): a screen reader
 // lists Keys as the action's key bindings, and invoking the action presses

@@ -139,10 +139,14 @@ void TForm1::SetUpKeyboardAndNames()
     // "Generate !".
     for (QWidget *button : {SpeedButton3, SpeedButton5, SpeedButton6})
         button->setFocusPolicy(Qt::StrongFocus);
+    // The file's path can be read and copied from the keyboard too.
+    StaticXY->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    StaticXY->setFocusPolicy(Qt::StrongFocus);
     std::vector<QWidget *> order = FTemplates->TabOrder();
     order.insert(order.end() - 1, BitBtn1);
-    for (QWidget *control : {static_cast<QWidget *>(SpeedButton3), static_cast<QWidget *>(PaintBox1),
-                             static_cast<QWidget *>(SpeedButton6), static_cast<QWidget *>(SpeedButton5)})
+    for (QWidget *control : {static_cast<QWidget *>(SpeedButton3), static_cast<QWidget *>(StaticXY),
+                             static_cast<QWidget *>(PaintBox1), static_cast<QWidget *>(SpeedButton6),
+                             static_cast<QWidget *>(SpeedButton5)})
         order.push_back(control);
     const std::vector<QWidget *> panel = FPanel->TabOrder();
     order.insert(order.end(), panel.begin(), panel.end());

@@ -1,5 +1,7 @@
 #include "help.h"
 
+#include "accessiblevalues.h"
+
 #include <QDesktopServices>
 #include <QFile>
 #include <QFrame>
@@ -49,6 +51,10 @@ THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Tool)
     // The home page opens from the bar below.
     RichEdit1->setOpenLinks(false);
     RichEdit1->installEventFilter(this);
+    // A caret a screen reader follows line by line; Up and Down still
+    // scroll as they move it.
+    RichEdit1->setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
+    RichEdit1->setAccessibleName(QStringLiteral("Help"));
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -66,6 +72,10 @@ THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Tool)
     Label1->setCursor(Qt::PointingHandCursor);
     Label1->setToolTip(ZvHomePage);
     Label1->installEventFilter(this);
+    // A link the keyboard reaches: Tab to it, Return or Space opens it.
+    Label1->setFocusPolicy(Qt::StrongFocus);
+    Label1->setStyleSheet(QStringLiteral("QLabel:focus { border: 1px dotted palette(text); }"));
+    SetAccessibleRole(Label1, QAccessible::Link);
 
     SpeedButton1 = new QPushButton(QStringLiteral("&Close"), Panel1);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
@@ -89,6 +99,7 @@ THelpForm::THelpForm(QWidget *parent) : QWidget(parent, Qt::Tool)
     layout->addWidget(RichEdit1, 1);
     layout->addWidget(Panel1);
 
+    SetAccessibleRole(this, QAccessible::Window);
     resize(472, 406);
     QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen) {
@@ -130,6 +141,13 @@ void THelpForm::SpeedButton1Click() { hide(); }
 
 bool THelpForm::RichEdit1KeyDown(int Key)
 {
+    // The caret comes along from where the reader looks: the viewer's own
+    // handling then moves it a line and would otherwise scroll back to it.
+    if (Key == Qt::Key_Up || Key == Qt::Key_Down) {
+        const QRect caret = RichEdit1->cursorRect();
+        if (!RichEdit1->viewport()->rect().contains(caret.center()))
+            RichEdit1->setTextCursor(RichEdit1->cursorForPosition(RichEdit1->viewport()->rect().center()));
+    }
     if (Key == Qt::Key_Up)
         RichEdit1->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
     else if (Key == Qt::Key_Down)
@@ -141,6 +159,13 @@ bool THelpForm::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == RichEdit1 && event->type() == QEvent::KeyPress)
         return RichEdit1KeyDown(static_cast<QKeyEvent *>(event)->key());
+    if (watched == Label1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            Label1Click();
+            return true;
+        }
+    }
     if (watched == Label1 && event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton && Label1->rect().contains(mouse->position().toPoint())) {

@@ -128,6 +128,7 @@ void TMovingPanel::BuildPanel(QWidget *Form)
     for (const auto &[control, name] : names)
         control->setAccessibleName(QString::fromLatin1(name));
     MakeValueLabel(Label11, QStringLiteral("Instructions"));
+    ComboBox2->lineEdit()->setAccessibleName(QStringLiteral("Planet name"));
     const std::vector<QWidget *> order = TabOrder();
     for (size_t i = 0; i + 1 < order.size(); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);

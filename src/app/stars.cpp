@@ -120,7 +120,7 @@ void TForm1::ConnectHandlers()
             UpdateControls();
         });
     });
-    const auto say = [this](const QString &Text) { SetStatusText(StaticText2, Text); };
+    const auto say = [this](const QString &Text) { ShowStatus(Text); };
     connect(FTemplates, &TTemplateGroup::Wrote, this, &TForm1::ShowWrite);
     connect(FTemplates, &TTemplateGroup::Said, this, say);
     connect(FTemplates, &TTemplateGroup::RunningChanged, this, &TForm1::UpdateControls);
@@ -159,8 +159,10 @@ void TForm1::ConnectHandlers()
 
     // F1 shows the help at any time; Ctrl+O is the folder button and does
     // what it may do now.
-    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
-            [this] { ShowSideWindow(FHelp); });
+    // F1 in any of the program's windows, the universe view too.
+    auto *help = new QShortcut(QKeySequence::HelpContents, this);
+    help->setContext(Qt::ApplicationShortcut);
+    connect(help, &QShortcut::activated, this, [this] { ShowSideWindow(FHelp); });
     connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, [this] {
         if (SpeedButton3->isEnabled())
             FGuard([this] { SpeedButton3Click(); });
@@ -227,7 +229,7 @@ void TForm1::FileOpened()
     FOpenFolder = QFileInfo(path).absolutePath();
     StaticXY->setText(path);
     StaticXY->setToolTip(path);
-    SetStatusText(StaticText2, {});
+    ShowStatus({});
     FFileSizeClass = -1;
     PaintMap();
     UpdateControls();
@@ -253,12 +255,18 @@ void TForm1::OfferWritableCopy()
     FSession.Open(copy);
 }
 
+void TForm1::ShowStatus(const QString &Text, bool Report)
+{
+    FReportShown = Report;
+    SetStatusText(StaticText2, Text);
+}
+
 void TForm1::ShowWrite(const QString &What)
 {
     QString text = FormatStr(TMsg::WroteHint, {What.toHtmlEscaped(), KeyLink(UndoKeys, "undo")});
     if (!FSession.LastWriteNote().isEmpty())
         text += QStringLiteral("; ") + FSession.LastWriteNote().toHtmlEscaped();
-    SetStatusText(StaticText2, text);
+    ShowStatus(text);
 }
 
 void TForm1::AskStep(bool Back)
@@ -266,11 +274,11 @@ void TForm1::AskStep(bool Back)
     if (FSession.Busy())
         throw EZorvane(TMsg::UndoWhileBusy);
     if (!FSession.ReadOnly().isEmpty()) {
-        SetStatusText(StaticText2, FormatStr(TMsg::ReadOnlyStatus, {FSession.ReadOnly()}));
+        ShowStatus(FormatStr(TMsg::ReadOnlyStatus, {FSession.ReadOnly()}));
         return;
     }
     if (!(Back ? FSession.CanUndo() : FSession.CanRedo())) {
-        SetStatusText(StaticText2, LoadStr(Back ? TMsg::NothingToUndo : TMsg::NothingToRedo));
+        ShowStatus(LoadStr(Back ? TMsg::NothingToUndo : TMsg::NothingToRedo));
         return;
     }
     // Made at once, or once another program lets go of its lock on the
@@ -284,7 +292,7 @@ void TForm1::ShowStep(bool Back, const QString &What, std::exception_ptr Error)
         std::rethrow_exception(Error);
     if (What.isEmpty())
         return; // cancelled: nothing written
-    SetStatusText(StaticText2, Back ? FormatStr(TMsg::UndoneHint, {What.toHtmlEscaped(), KeyLink(RedoKeys, "redo")})
+    ShowStatus(Back ? FormatStr(TMsg::UndoneHint, {What.toHtmlEscaped(), KeyLink(RedoKeys, "redo")})
                                     : FormatStr(TMsg::RedoneHint, {What.toHtmlEscaped(), KeyLink(UndoKeys, "undo")}));
 }
 
@@ -297,7 +305,7 @@ void TForm1::UpdateControls()
     for (QObject *child : children()) {
         auto *control = qobject_cast<QWidget *>(child);
         if (!control || control->isWindow() || control == PaintBox1 || control == Bevel2 || control == StaticText2 ||
-            control == FPanel->Frame())
+            control == FPanel->Frame() || IsAnnouncer(control))
             continue;
         control->setEnabled(!panelOpen);
     }
@@ -310,7 +318,7 @@ void TForm1::UpdateControls()
     FTemplates->UpdateControls(writable);
     SpeedButton3->setEnabled(!running);
     if (!writable)
-        SetStatusText(StaticText2, FormatStr(TMsg::ReadOnlyStatus, {FSession.ReadOnly()}));
+        ShowStatus(FormatStr(TMsg::ReadOnlyStatus, {FSession.ReadOnly()}));
 }
 
 void TForm1::changeEvent(QEvent *Event)
@@ -348,8 +356,9 @@ void TForm1::AfterPaint(const std::optional<TMapFacts> &Facts, const QByteArray 
             FTemplates->SetSizeIndex(Facts->SizeIndex);
         }
     }
-    if (FMap.ShownImage() != ShownBefore)
-        SetStatusText(StaticText2, {});
+    // A pointer report about another universe than the one shown now goes.
+    if (FMap.ShownImage() != ShownBefore && FReportShown)
+        ShowStatus({});
     ShowMapCaption();
     FView->SetMarks(FMap.Marks(), FMap.View());
 }
@@ -397,7 +406,7 @@ void TForm1::PaintBox1MouseMove(int X, int Y)
     const TPointerReport report = FMap.MouseMove(X, Y, [this](QPoint pixel) { PaintBox1->RepaintPixel(pixel); });
     if (!report.Tracked) {
         if (report.StatusChanged)
-            SetStatusText(StaticText2, report.Status);
+            ShowStatus(report.Status, true);
         return;
     }
     QString status = report.Status;
@@ -411,7 +420,7 @@ void TForm1::PaintBox1MouseMove(int X, int Y)
             cursor = Qt::CrossCursor;
     }
     PaintBox1->setCursor(cursor);
-    SetStatusText(StaticText2, status);
+    ShowStatus(status, true);
 }
 
 void TForm1::PaintBox1Click()
@@ -424,10 +433,25 @@ void TForm1::PaintBox1Click()
 
 void TForm1::PaintBox1MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)
 {
-    if (FMap.MouseDown(Button == Qt::RightButton, Shift.testFlag(Qt::ShiftModifier), X, Y)) {
-        RepaintMap();
-        FView->SetMarks(FMap.Marks(), FMap.View());
-    }
+    const std::vector<TMarkRec> before = FMap.Marks();
+    if (!FMap.MouseDown(Button == Qt::RightButton, Shift.testFlag(Qt::ShiftModifier), X, Y))
+        return;
+    RepaintMap();
+    FView->SetMarks(FMap.Marks(), FMap.View());
+    // What became of the mark, in words (a screen reader hears them).
+    const std::vector<TMarkRec> &after = FMap.Marks();
+    size_t i = 0;
+    while (i < before.size() && before[i] == after[i])
+        ++i;
+    if (i >= after.size())
+        return;
+    const TMarkRec &mark = after[i];
+    const QPoint at = MapToUniverse(FMap.View(), mark.X, mark.Y);
+    const QString colour = QLatin1String(MarkColorName(mark.Color));
+    const long long x = at.x(), y = at.y();
+    ShowStatus(i >= before.size()        ? FormatStr(TMsg::MarkPlaced, {x, y, colour})
+                               : mark.Color == RemovedMark ? FormatStr(TMsg::MarkRemoved, {x, y})
+                                                           : FormatStr(TMsg::MarkRecoloured, {x, y, colour}));
 }
 
 void TForm1::Timer1Timer()
@@ -441,6 +465,7 @@ void TForm1::SpeedButton6Click()
     FMap.ClearMarks();
     RepaintMap();
     FView->SetMarks(FMap.Marks(), FMap.View());
+    ShowStatus(LoadStr(TMsg::MarksCleared));
 }
 
 void TForm1::PaintBox1KeyDown(int Key, Qt::KeyboardModifiers Shift)
@@ -479,7 +504,7 @@ void TForm1::PaintBox1KeyDown(int Key, Qt::KeyboardModifiers Shift)
         FRelocation.StepLanding(dx, dy, step);
         const auto &pick = FRelocation.Pick();
         if (pick)
-            SetStatusText(StaticText2, FormatStr(TMsg::PickLanding, {PlanetName(pick->Star.NameId),
+            ShowStatus(FormatStr(TMsg::PickLanding, {PlanetName(pick->Star.NameId),
                                                                      static_cast<long long>(FRelocation.Landing().x()),
                                                                      static_cast<long long>(FRelocation.Landing().y())}));
         DescribeMap();

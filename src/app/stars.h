@@ -82,6 +82,9 @@ private:
     void AskStep(bool Back);
     void ShowStep(bool Back, const QString &What, std::exception_ptr Error);
     void ShowWrite(const QString &What);
+    // The status line says Text (a screen reader hears it); Report: the
+    // pointer's report, which goes when the map shows another universe.
+    void ShowStatus(const QString &Text, bool Report = false);
     // The enabled state of the window's controls from what goes on: the
     // panel open (everything but the map), a run (no opening, no "Change..."),
     // a file open ("Change...").
@@ -134,6 +137,7 @@ private:
     // on a mere repaint, so the player's own choice stays.
     int FFileSizeClass = -1;
     QPointer<THelpForm> FHelp;
+    bool FReportShown = false;
 
     // ---- controls, named as in the window layout ----
     QGroupBox *GroupBox2;

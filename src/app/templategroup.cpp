@@ -1,5 +1,7 @@
 #include "templategroup.h"
 
+#include "accessiblevalues.h"
+
 #include "comments.h"
 #include "controls.h"
 #include "messages.h"
@@ -140,6 +142,8 @@ void TTemplateGroup::BuildControls(QWidget *Form)
         label->setBuddy(control);
     for (QWidget *button : {SpeedButton1, SpeedButton2, Conf})
         button->setFocusPolicy(Qt::StrongFocus);
+    for (QComboBox *list : {ComboBox1, SizeSel})
+        ShowComboValue(list);
 }
 
 // ---- templates -------------------------------------------------------------

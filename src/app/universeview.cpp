@@ -2,6 +2,7 @@
 // follows, and the input of its canvas.
 #include "universeview.h"
 
+#include "accessiblevalues.h"
 #include "dialogs.h"
 #include "fairnesstable.h"
 #include "gamefile.h"
@@ -13,12 +14,14 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImageWriter>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTreeWidget>
@@ -142,6 +145,20 @@ TUniverseView::TUniverseView(TDialogs &Dialogs, TUniverseSession &Session, TRelo
         FScene.Names = Shown;
         FCanvas->update();
     });
+    // What a screen reader learns: a window, a drawing with its keys and a
+    // description of what it shows, the reports with their values, and
+    // what the keys did.
+    SetAccessibleRole(this, QAccessible::Window);
+    SetAccessibleKeys(FCanvas, {{QStringLiteral("Place"), {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Space)}},
+                                {QStringLiteral("Zoom in"), {QKeySequence(Qt::Key_Plus)}},
+                                {QStringLiteral("Zoom out"), {QKeySequence(Qt::Key_Minus)}},
+                                {QStringLiteral("Fit"), {QKeySequence(Qt::CTRL | Qt::Key_0)}},
+                                {QStringLiteral("Propose fair starts"), {QKeySequence(Qt::CTRL | Qt::Key_B)}},
+                                {QStringLiteral("Apply"), {QKeySequence(Qt::CTRL | Qt::Key_Return)}}});
+    SetAccessibleRole(FCanvas, QAccessible::Canvas);
+    MakeValueLabel(FReport, QStringLiteral("Pointer report"));
+    MakeStatusLine(FNote);
+    FAnnouncer = MakeAnnouncer(this);
     connect(FProposeButton, &QPushButton::clicked, this, &TUniverseView::Propose);
     connect(FApplyButton, &QPushButton::clicked, this, &TUniverseView::Apply);
     connect(FRadius, &QSpinBox::valueChanged, this, [this] { UpdateFairness(); });
@@ -198,7 +215,29 @@ QString TUniverseView::Note() const { return FNote->text(); }
 
 void TUniverseView::Say(const QString &Text)
 {
-    FNote->setText(Text);
+    SetStatusText(FNote, Text);
+}
+
+void TUniverseView::Describe()
+{
+    if (!HasUniverse()) {
+        FCanvas->setAccessibleDescription(LoadStr(TMsg::SelectXYFirst));
+        return;
+    }
+    const QRect seen = FCanvas->Geometry.VisiblePositions();
+    QString text = FormatStr(TMsg::ViewShowing, {seen.left(), seen.right(), seen.top(), seen.bottom()}) +
+                   QStringLiteral(". ");
+    if (const auto &pick = FRelocation.Pick())
+        text += FormatStr(TMsg::MapPicking, {PlanetName(pick->Star.NameId), static_cast<long long>(pick->Group) + 1,
+                                             static_cast<long long>(pick->Band.MinX),
+                                             static_cast<long long>(pick->Band.MaxX),
+                                             static_cast<long long>(FScene.Landing.x()),
+                                             static_cast<long long>(FScene.Landing.y())}) +
+                QStringLiteral(" ");
+    text += QStringLiteral("The universe of the open file with the groups' planets ringed. The arrow keys pan (while a "
+                           "planet is being placed they move its landing point; Ctrl+arrows by one light year), + and "
+                           "- zoom, Return or Space places the planet, Ctrl+B proposes fair starts.");
+    FCanvas->setAccessibleDescription(text);
 }
 
 void TUniverseView::SetTarget(int Target) { FTarget->setValue(Target); }
@@ -235,6 +274,16 @@ void TUniverseView::UpdateTitle()
 
 void TUniverseView::Open()
 {
+    // Within the screen it opens on: every control reachable on a small
+    // one (1024 x 768) too.
+    if (!FPlaced) {
+        FPlaced = true;
+        if (const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            resize(std::min(width(), area.width() - 40), std::min(height(), area.height() - 60));
+            move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+        }
+    }
     show();
     raise();
     activateWindow();
@@ -282,6 +331,7 @@ void TUniverseView::FollowSession()
     FSaveButton->setEnabled(true);
     UpdateFairness();
     UpdateReport();
+    Describe();
 }
 
 void TUniverseView::FollowPick(bool Started)
@@ -303,6 +353,7 @@ void TUniverseView::FollowPick(bool Started)
     UpdateFairness(); // the figures with the planet where it would land
     UpdateReport();
     UpdateCursor();
+    Describe();
     FCanvas->update();
 }
 
@@ -468,23 +519,32 @@ bool TUniverseView::CanvasKey(int Key, Qt::KeyboardModifiers Modifiers)
             FRelocation.StepLanding(dx, dy, step);
             FCanvas->Geometry.Reveal(FRelocation.Landing(), 24);
             FCanvas->update();
+            if (const auto &pick = FRelocation.Pick())
+                Announce(FAnnouncer, FormatStr(TMsg::PickLanding, {PlanetName(pick->Star.NameId),
+                                                                   static_cast<long long>(FRelocation.Landing().x()),
+                                                                   static_cast<long long>(FRelocation.Landing().y())}));
         } else {
             const QSize size = FCanvas->Geometry.ViewSize();
             const double part = Modifiers & Qt::ShiftModifier ? 0.5 : 0.1;
             FCanvas->Geometry.PanBy(QPointF(-dx * size.width() * part, -dy * size.height() * part));
             UpdateReport();
             FCanvas->update();
+            const QRect seen = FCanvas->Geometry.VisiblePositions();
+            Announce(FAnnouncer, FormatStr(TMsg::ViewShowing, {seen.left(), seen.right(), seen.top(), seen.bottom()}));
         }
+        Describe();
         return true;
     }
     switch (Key) {
     case Qt::Key_Plus:
     case Qt::Key_Equal:
-        ZoomBy(TViewGeometry::ZoomStep);
+    case Qt::Key_Minus: {
+        ZoomBy(Key == Qt::Key_Minus ? 1 / TViewGeometry::ZoomStep : TViewGeometry::ZoomStep);
+        const QRect seen = FCanvas->Geometry.VisiblePositions();
+        Announce(FAnnouncer, FormatStr(TMsg::ViewShowing, {seen.left(), seen.right(), seen.top(), seen.bottom()}));
+        Describe();
         return true;
-    case Qt::Key_Minus:
-        ZoomBy(1 / TViewGeometry::ZoomStep);
-        return true;
+    }
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:

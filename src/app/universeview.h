@@ -115,6 +115,8 @@ private:
     void UpdateCursor();
     void UpdateTitle();
     void Say(const QString &Text);
+    // The drawing's accessible description from what it shows now.
+    void Describe();
 
     TDialogs &FDialogs;
     TUniverseSession &FSession;
@@ -129,6 +131,8 @@ private:
     TFairnessTable *FTable = nullptr;
     QLabel *FReport = nullptr;
     QLabel *FNote = nullptr;
+    QWidget *FAnnouncer = nullptr; // what a key did, for a screen reader
+    bool FPlaced = false;          // the window was put on its screen
     QCheckBox *FTemplateBox = nullptr;
     QCheckBox *FGridBox = nullptr;
     QCheckBox *FNamesBox = nullptr;

@@ -14,6 +14,16 @@ int32_t MarkAt(const std::vector<TMarkRec> &Marks, int32_t X, int32_t Y)
     return -1;
 }
 
+const char *MarkColorName(int32_t Color)
+{
+    static constexpr const char *Names[] = {"aqua",  "blue",  "grey",   "fuchsia", "grey",   "green",  "silver", "maroon",
+                                            "navy",  "olive", "purple", "red",     "silver", "teal",   "yellow"};
+    for (size_t k = 0; k < MarkColors.size(); ++k)
+        if (MarkColors[k] == Color)
+            return Names[k];
+    return "";
+}
+
 int32_t NextMarkColor(int32_t C)
 {
     int i = -1;

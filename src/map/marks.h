@@ -39,6 +39,9 @@ inline constexpr std::array<int32_t, 15> MarkColors = {
     0x00FFFF, // yellow
 };
 
+// The name of a colour of MarkColors ("green"); empty for another.
+const char *MarkColorName(int32_t Color);
+
 // A 0xBBGGRR colour as Qt's 0xAARRGGBB, opaque. Bits above the 24 colour
 // bits are ignored.
 constexpr QRgb ColorToRgb(int32_t Color)

@@ -186,7 +186,7 @@ const std::optional<TRelocation::TPick> &TRelocation::Pick() const
     return FRun ? FRun->Pending() : none;
 }
 
-void TRelocation::Next()
+void TRelocation::Next(const QString &Done)
 {
     bool more = false;
     try {
@@ -196,9 +196,11 @@ void TRelocation::Next()
         return;
     }
     if (!more) {
-        Finish(false);
+        Finish(false, Done);
         return;
     }
+    if (!Done.isEmpty())
+        emit Said(Done);
     const TPick &pick = *FRun->Pending();
     FActive = pick.Group;
     FLanding = QPoint(int(pick.Star.X), int(pick.Star.Y));
@@ -249,9 +251,9 @@ void TRelocation::Place()
         return;
     if (FLanding == QPoint(int(pick->Star.X), int(pick->Star.Y))) {
         // No movement: the planet stays exactly where it is.
-        emit Said(FormatStr(TMsg::StarKept, {pick->Name}));
+        const QString kept = FormatStr(TMsg::StarKept, {pick->Name});
         FRun->Skip();
-        Next();
+        Next(kept);
         return;
     }
     const QPoint at = FLanding;
@@ -289,10 +291,9 @@ void TRelocation::Placed(std::exception_ptr Error, bool Cancelled)
     }
     FPlacing.Write = FSession.LastWriteId();
     FMoved.push_back(FPlacing);
-    // While the run goes on, undo is refused: the status line does not
-    // offer it.
-    emit Said(FLastWhat);
-    Next();
+    // While the run goes on, undo is refused: the status line says what was
+    // written without offering it; after the last name the run's end says it.
+    Next(FLastWhat);
 }
 
 void TRelocation::Stop()
@@ -309,7 +310,7 @@ void TRelocation::Fail(std::exception_ptr Error)
     emit Failed(Error);
 }
 
-void TRelocation::Finish(bool Stopped)
+void TRelocation::Finish(bool Stopped, const QString &Done)
 {
     if (!FRun)
         return;
@@ -327,6 +328,8 @@ void TRelocation::Finish(bool Stopped)
         emit Said(FormatStr(TMsg::RelocationStopped, {static_cast<long long>(count), static_cast<long long>(FRunNames)}));
     else if (!FLastWhat.isEmpty())
         emit Wrote(FLastWhat);
+    else if (!Done.isEmpty())
+        emit Said(Done);
 }
 
 // ---- fair starts -----------------------------------------------------------

@@ -146,8 +146,10 @@ signals:
     void Failed(std::exception_ptr Error);
 
 private:
-    void Next();
-    void Finish(bool Stopped);
+    // The next name waits for its pick, or the run ends; Done, what the last
+    // name came to, is said before the next one's pick.
+    void Next(const QString &Done = {});
+    void Finish(bool Stopped, const QString &Done = {});
     void Fail(std::exception_ptr Error);
     void Placed(std::exception_ptr Error, bool Cancelled);
     void FollowHistory();

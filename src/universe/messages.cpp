@@ -115,6 +115,11 @@ QString LoadStr(TMsg id)
     case TMsg::ProposalStale:
         return QStringLiteral("The universe changed since the proposal was made; nothing was written. Propose again");
     case TMsg::FairStartsPlaced: return QStringLiteral("Fair starts: %d planets placed");
+    case TMsg::MarkPlaced: return QStringLiteral("Mark at [%d:%d], %s");
+    case TMsg::MarkRecoloured: return QStringLiteral("Mark at [%d:%d] now %s");
+    case TMsg::MarkRemoved: return QStringLiteral("Mark at [%d:%d] removed");
+    case TMsg::MarksCleared: return QStringLiteral("All marks removed");
+    case TMsg::ViewShowing: return QStringLiteral("Showing x %d to %d, y %d to %d");
     case TMsg::ResumeRun: return QStringLiteral("%d of %d planets already moved; moving the rest");
     }
     return {};

@@ -83,6 +83,11 @@ enum class TMsg {
     ProposalShown,        // %s before, %s after, %d %d room spreads, %d %d territory spreads
     ProposalStale,
     FairStartsPlaced,     // %d planets
+    MarkPlaced,           // %d x, %d y, %s colour
+    MarkRecoloured,       // %d x, %d y, %s colour
+    MarkRemoved,          // %d x, %d y
+    MarksCleared,
+    ViewShowing,          // %d x from, %d x to, %d y from, %d y to
 };
 
 // The raw text of one entry, placeholders unfilled.

@@ -110,7 +110,7 @@ TEST(Accessibility, TabWalksTheSettingsInReadingOrder)
     const QWidget *expected[] = {ui.ComboBox1, ui.SpeedButton1, ui.SpeedButton2, ui.Chv,
                                  ui.FreeSp, ui.FreeSpaceRng, ui.MinD, ui.SizeSel,
                                  ui.MaxC, ui.Conf, ui.BitBtn1, ui.BitBtn2,
-                                 ui.SpeedButton3, ui.PaintBox1, ui.SpeedButton6, ui.SpeedButton5};
+                                 ui.SpeedButton3, ui.StaticXY, ui.PaintBox1, ui.SpeedButton6, ui.SpeedButton5};
     for (const QWidget *want : expected) {
         ASSERT_EQ(QApplication::focusWidget(), want)
             << "focus on " << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
