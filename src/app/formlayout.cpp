@@ -127,6 +127,7 @@ void TForm1::SetUpKeyboardAndNames()
                                   {QStringLiteral("Mark"), {QKeySequence(Qt::Key_M)}},
                                   {QStringLiteral("Remove mark"), {QKeySequence(Qt::Key_Delete)}},
                                   {QStringLiteral("Universe view"), {QKeySequence(Qt::CTRL | Qt::Key_M)}}});
+    SetAccessibleRole(PaintBox1, QAccessible::Canvas); // a drawing, not a filler
     BitBtn1->setToolTip(
         QStringLiteral("Move single planets, usually the home worlds, to places you pick on the map."));
     PaintBox1->setAccessibleDescription(LoadStr(TMsg::MapDescription));
