@@ -80,9 +80,12 @@ struct TUi {
     QTimer *Timer1;
     QListWidget *StarsBuf;
 
-    // The status line as it reads (its links as their text).
+    // The status line as it reads (its links as their text), whole: a text
+    // shortened to fit has its whole in the tooltip.
     QString Status() const
     {
+        if (!StaticText2->toolTip().isEmpty())
+            return StaticText2->toolTip();
         const QString text = StaticText2->text();
         return Qt::mightBeRichText(text) ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
     }

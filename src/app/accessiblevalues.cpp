@@ -173,7 +173,7 @@ void MakeStatusLine(QLabel *Label)
     Label->setProperty(AnnouncerProperty, QVariant::fromValue<QObject *>(MakeAnnouncer(Label->window())));
 }
 
-void SetStatusText(QLabel *Label, const QString &Text)
+void SetStatusText(QLabel *Label, const QString &Text, const QString &Spoken)
 {
     // QLabel::setText announces a new text itself, and only that.
     const bool announced = Label->text() != Text && Label->accessibleName().isEmpty();
@@ -181,7 +181,7 @@ void SetStatusText(QLabel *Label, const QString &Text)
     if (!announced)
         AnnounceName(Label);
     if (auto *announcer = qobject_cast<QWidget *>(Label->property(AnnouncerProperty).value<QObject *>()))
-        Announce(announcer, Text);
+        Announce(announcer, Spoken.isEmpty() ? Text : Spoken);
 }
 
 QWidget *MakeAnnouncer(QWidget *Window)

@@ -32,7 +32,8 @@ void MakeValueLabel(QLabel *Label, const QString &Caption);
 void MakeStatusLine(QLabel *Label);
 // Shows Text on the status line and has a screen reader speak it once, also
 // when the line already says the same, so a repeated message is heard again.
-void SetStatusText(QLabel *Label, const QString &Text);
+// Spoken, when given, is the whole of a text shortened to fit the line.
+void SetStatusText(QLabel *Label, const QString &Text, const QString &Spoken = {});
 
 // A drop-down list whose value a screen reader reads. Orca takes a Qt combo
 // box's value from the selected item of its list, which Qt selects only

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QHelpEvent>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QToolTip>
 #include <algorithm>
 
@@ -112,7 +113,7 @@ bool TWrappedTooltips::eventFilter(QObject *Watched, QEvent *Event)
 // and if need be shrinks, until the longest report fits. Which faces exist
 // differs between systems, so it is measured here, with the widest name of
 // the planet name table at the widest coordinates and index.
-void FitReportFont(QLabel *Report)
+QFont FitReportFont(QLabel *Report)
 {
     const int room = Report->contentsRect().width() - 2 * Report->margin() - Report->indent();
     auto widest = [](const QFontMetrics &metrics) {
@@ -136,10 +137,34 @@ void FitReportFont(QLabel *Report)
             font.setStretch(stretch);
             if (widest(QFontMetrics(font)) <= room) {
                 Report->setFont(font);
-                return;
+                return font;
             }
         }
     }
     Report->setFont(font);
+    return font;
+}
+
+QString FitStatusText(QLabel *Line, const QString &Text)
+{
+    const auto plain = [](const QString &Rich) {
+        return Qt::mightBeRichText(Rich) ? QTextDocumentFragment::fromHtml(Rich).toPlainText() : Rich;
+    };
+    const QFontMetrics metrics(Line->font());
+    const int room = Line->contentsRect().width() - 2 * Line->margin() - Line->indent() - 2;
+    const QString whole = plain(Text);
+    Line->setToolTip(QString());
+    if (metrics.horizontalAdvance(whole) <= room)
+        return Text;
+    Line->setToolTip(whole);
+    const QString dash = QStringLiteral(" \u2014 ");
+    const qsizetype at = Text.indexOf(dash);
+    const bool rich = Qt::mightBeRichText(Text);
+    QString words = plain(at < 0 ? Text : Text.left(at)), tail;
+    if (at >= 0 && Text.indexOf(QStringLiteral("<a "), at) >= 0)
+        tail = Text.mid(at);
+    const int left = room - metrics.horizontalAdvance(plain(tail)) - metrics.horizontalAdvance(u' ');
+    words = metrics.elidedText(words, Qt::ElideRight, std::max(left, 0));
+    return (rich ? words.toHtmlEscaped() : words) + tail;
 }
 

@@ -64,5 +64,11 @@ protected:
 };
 
 // The pointer report is long: the box keeps its size and the face narrows,
-// and if need be shrinks, until the longest report fits.
-void FitReportFont(QLabel *Report);
+// and if need be shrinks, until the longest report fits. Returns that face.
+QFont FitReportFont(QLabel *Report);
+
+// Text (rich text with links allowed) as the status line Line shows it in
+// its present font: whole when it fits; otherwise the words before " — "
+// shortened with "…", what follows kept when it is keys to click (a link),
+// dropped when it is advice. The whole text then goes to the tooltip.
+QString FitStatusText(QLabel *Line, const QString &Text);

@@ -80,7 +80,7 @@ void TForm1::BuildWindow()
     StaticText2->setFrameShape(QFrame::Panel);
     StaticText2->setFrameShadow(QFrame::Sunken);
     StaticText2->setIndent(2);
-    FitReportFont(StaticText2);
+    FReportFont = FitReportFont(StaticText2);
     SpeedButton6 = Flat(this, "SpeedButton6", 456, 376, 37, 17);
     SpeedButton6->setText(QStringLiteral("Clear"));
     SpeedButton6->setToolTip(QStringLiteral("Remove all marks"));

@@ -257,8 +257,14 @@ void TForm1::OfferWritableCopy()
 
 void TForm1::ShowStatus(const QString &Text, bool Report)
 {
+    // The pointer's report in the face fitted to the longest one; the
+    // program's own words in the window's face, shortened to fit (whole in
+    // the tooltip, and to a screen reader).
     FReportShown = Report;
-    SetStatusText(StaticText2, Text);
+    StaticText2->setFont(Report ? FReportFont : font());
+    SetStatusText(StaticText2, Report ? Text : FitStatusText(StaticText2, Text), Text);
+    if (Report)
+        StaticText2->setToolTip(QString());
 }
 
 void TForm1::ShowWrite(const QString &What)

@@ -138,6 +138,7 @@ private:
     int FFileSizeClass = -1;
     QPointer<THelpForm> FHelp;
     bool FReportShown = false;
+    QFont FReportFont; // the face in which the longest pointer report fits
 
     // ---- controls, named as in the window layout ----
     QGroupBox *GroupBox2;

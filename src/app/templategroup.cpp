@@ -66,6 +66,8 @@ void TTemplateGroup::BuildControls(QWidget *Form)
     GroupBox1->setTitle(QStringLiteral("Template selection"));
     Image1 = Make<QLabel>(GroupBox1, "Image1", 40, 24, 113, 113);
     Image1->setScaledContents(true);
+    Image1->setWordWrap(true); // a template that cannot be used says why here
+    Image1->setAlignment(Qt::AlignCenter);
     Image1->setFrameShape(QFrame::Box);
     Image1->setFrameShadow(QFrame::Sunken);
     SpeedButton1 = Flat(GroupBox1, "SpeedButton1", 16, 24, 25, 113);
@@ -178,9 +180,21 @@ void TTemplateGroup::LoadTemplate()
 {
     if (ComboBox1->currentIndex() < 0)
         return;
+    // Judged when chosen: a template that cannot be used says so in the
+    // preview, in words, and the settings stay as they were.
     QImage image;
-    if (!LoadTemplateImage(TemplatePath(), image))
-        return; // the preview and the settings stay as they were
+    QString problem = LoadTemplateImageOrSayWhy(TemplatePath(), image);
+    if (problem.isEmpty() && (image.width() < 1 || image.height() <= UnsampledRows))
+        problem = FormatStr(TMsg::TemplateTooSmall, {image.width(), image.height()});
+    else if (!problem.isEmpty())
+        problem = FormatStr(TMsg::CannotLoadTemplate, {ComboBox1->currentText(), problem});
+    if (!problem.isEmpty()) {
+        Image1->setPixmap(QPixmap());
+        Image1->setText(problem);
+        emit TemplateChanged(QImage());
+        return;
+    }
+    Image1->setText(QString());
     Image1->setPixmap(QPixmap::fromImage(image));
     ReadTemplateSettings();
     emit TemplateChanged(image);
@@ -261,8 +275,8 @@ void TTemplateGroup::StartRun()
         throw EZorvane(NotFoundText());
     const QString templatePath = TemplatePath();
     QImage image;
-    if (!LoadTemplateImage(templatePath, image))
-        throw EZorvane(TMsg::CannotLoadTemplate, {templatePath});
+    if (const QString problem = LoadTemplateImageOrSayWhy(templatePath, image); !problem.isEmpty())
+        throw EZorvane(TMsg::CannotLoadTemplate, {templatePath, problem});
 
     const int stars = universe.StarCount;
     if (stars == 0) {

@@ -228,13 +228,17 @@ TPixelData JudgePixelData(QFile &File)
 
 } // namespace
 
-bool LoadTemplateImage(const QString &Path, QImage &Image)
+bool LoadTemplateImage(const QString &Path, QImage &Image) { return LoadTemplateImageOrSayWhy(Path, Image).isEmpty(); }
+
+QString LoadTemplateImageOrSayWhy(const QString &Path, QImage &Image)
 {
     // A directory or a FIFO named x.bmp is not a template (a FIFO would
     // block the read).
     const QFileInfo info(Path);
+    if (!info.exists())
+        return QStringLiteral("it is missing");
     if (!info.isFile())
-        return false;
+        return QStringLiteral("it is no ordinary file");
     // Qt's reader fills the rows missing from a cut-off file with black and
     // reports success; a template that lost part of its picture is refused
     // instead. The file size the file header declares is often wrong (0, or
@@ -242,16 +246,16 @@ bool LoadTemplateImage(const QString &Path, QImage &Image)
     {
         QFile file(Path);
         if (!file.open(QIODevice::ReadOnly))
-            return false;
+            return file.errorString();
         if (JudgePixelData(file) == TPixelData::Cut)
-            return false;
+            return QStringLiteral("its picture is cut off");
     }
     QImageReader reader(Path, QByteArrayLiteral("bmp"));
     reader.setAutoDetectImageFormat(false);
     reader.setDecideFormatFromContent(false);
     QImage loaded;
     if (!reader.read(&loaded) || loaded.isNull())
-        return false;
+        return QStringLiteral("it is no complete BMP image");
     Image = loaded;
-    return true;
+    return {};
 }

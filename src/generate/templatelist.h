@@ -43,3 +43,6 @@ QString UserTemplateDir();
 // judged from the pixel data its headers describe, never from the file size
 // the file header declares.
 bool LoadTemplateImage(const QString &Path, QImage &Image);
+// The same, with why it cannot be loaded in a few words ("its picture is
+// cut off"); empty when it was.
+QString LoadTemplateImageOrSayWhy(const QString &Path, QImage &Image);

@@ -1,5 +1,6 @@
 #include "fairstarts.h"
 
+#include "groupnames.h"
 #include "messages.h"
 #include "planetnames.h"
 #include "relocation.h"
@@ -59,8 +60,13 @@ TFairStarts::TFairStarts(const TStarsXY &Universe, const std::vector<QStringList
             if (name.isEmpty())
                 continue;
             const int32_t k = FindStarIndex(Universe, name);
-            if (k < 0)
-                throw EZorvane(TMsg::UnknownStarName, {static_cast<long long>(g) + 1, name});
+            if (k < 0) {
+                QStringList known;
+                for (const TStarRec &star : FStars)
+                    known << PlanetName(star.NameId);
+                known.sort(Qt::CaseInsensitive);
+                throw EZorvane(UnknownNameMessage(int(g) + 1, name, known));
+            }
             if (groupOf[size_t(k)] >= 0)
                 throw EZorvane(TMsg::ProposalNamedTwice, {PlanetName(FStars[size_t(k)].NameId)});
             groupOf[size_t(k)] = FGroups;

@@ -19,3 +19,9 @@ QStringList SplitNames(const QString &Text);
 // (blanks after it allowed), else after a comma with no space. An empty Name
 // leaves the text as it is. The text itself is not trimmed.
 QString AppendName(const QString &Text, const QString &Name);
+
+// The refusal of a name that is none of Known (the universe's planet
+// names): "Unknown star name in line #Group: "Name"", followed by up to three
+// of the known names within two edits of it (letter case ignored), nearest
+// first: ' (did you mean "Lawrence"?)'.
+QString UnknownNameMessage(int Group, const QString &Name, const QStringList &Known);

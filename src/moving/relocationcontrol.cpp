@@ -154,7 +154,7 @@ void TRelocation::Start()
     for (size_t g = 0; g < groups.size(); ++g)
         for (const QString &name : groups[g])
             if (std::none_of(known.begin(), known.end(), [&](const QString &K) { return SameName(K, name); }))
-                throw EZorvane(TMsg::UnknownStarName, {static_cast<long long>(g) + 1, name});
+                throw EZorvane(UnknownNameMessage(int(g) + 1, name, known));
     // After a stopped run only the names not yet moved.
     int total = 0, skipped = 0;
     for (size_t g = 0; g < groups.size(); ++g) {

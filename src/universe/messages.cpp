@@ -24,8 +24,7 @@ QString LoadStr(TMsg id)
     case TMsg::TemplateTooSmall:
         return QStringLiteral("The template is too small: it is %d x %d pixels, and it needs at least "
                               "1 column and more than 20 rows");
-    case TMsg::CannotLoadTemplate:
-        return QStringLiteral("Cannot load template \"%s\": it is missing or not a complete BMP image");
+    case TMsg::CannotLoadTemplate: return QStringLiteral("Cannot load template \"%s\": %s");
     case TMsg::NothingToDelete: return QStringLiteral("Nothing to delete");
     case TMsg::DeleteLastGroup: return QStringLiteral("Delete LAST group ?");
     case TMsg::UnknownStarName: return QStringLiteral("Unknown star name in line #%d: \"%s\"");

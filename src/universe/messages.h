@@ -27,7 +27,7 @@ enum class TMsg {
     TemplatesNotFound,
     UniverseTooSmall,
     TemplateTooSmall,     // %d width, %d height
-    CannotLoadTemplate,   // %s path
+    CannotLoadTemplate,   // %s path, %s reason
     NothingToDelete,
     DeleteLastGroup,
     UnknownStarName,      // %d line, %s name

@@ -5,6 +5,7 @@
 #include "stars.h"
 
 #include "comments.h"
+#include "controls.h"
 #include "fakedialogs.h"
 #include "help.h"
 #include "map/mapfixture.h"
@@ -848,6 +849,35 @@ TEST(MainWindow, PointerReportFitsForEveryName)
         }
     }
     EXPECT_LE(widestLine, room) << "\"" << widestName.toStdString() << "\" is cut off";
+}
+
+// The program's own words in the window's face, shortened to fit the line:
+// keys to click kept, advice dropped, the whole in the tooltip.
+TEST(MainWindow, StatusWordsFitTheLineInTheWindowsFace)
+{
+    TWindow w;
+    w.Show();
+    QLabel *status = Ui(w.F()).StaticText2;
+    const QString keys = QStringLiteral(" \u2014 <a href=\"undo\">Ctrl+Z</a> undoes");
+    const struct {
+        QString Text, Starts, Ends;
+    } rows[] = {
+        {QStringLiteral("Mark at [1596:1597], green"), QStringLiteral("Mark at [1596:1597], green"), {}},
+        {QStringLiteral("999 planets placed from my-very-own-template-with-a-long-name.bmp") + keys,
+         QStringLiteral("999 planets placed from"), QStringLiteral("\u2026 \u2014 Ctrl+Z undoes")},
+        {QStringLiteral("Wammalammadingdong lands at [2083:1152] \u2014 Return places it, Ctrl+arrows move it 1 l.y"),
+         QStringLiteral("Wammalammadingdong lands at [2083:1152]"), QStringLiteral("[2083:1152]")},
+    };
+    QTest::keyClick(&w.F(), Qt::Key_Z, Qt::ControlModifier); // "Nothing to undo": the program's words
+    EXPECT_EQ(status->font().pixelSize(), w.F().font().pixelSize()) << "not in a smaller face";
+    for (const auto &row : rows) {
+        const QString shown = QTextDocumentFragment::fromHtml(FitStatusText(status, row.Text)).toPlainText();
+        const QString whole = QTextDocumentFragment::fromHtml(row.Text).toPlainText();
+        EXPECT_LE(QFontMetrics(status->font()).horizontalAdvance(shown), status->contentsRect().width() - 4) << shown.toStdString();
+        EXPECT_TRUE(shown.startsWith(row.Starts)) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(row.Ends)) << shown.toStdString();
+        EXPECT_EQ(status->toolTip(), shown == whole ? QString() : whole);
+    }
 }
 
 // The map follows the file when another program changes it, also when it

@@ -549,10 +549,12 @@ TEST_F(Relocation, UnknownOrEmptyNamesAreRefusedBeforeAnythingChanges)
         QStringList Groups;
         int Line;
         QString Name; // as the message quotes it
+        QString Meant{}; // the suggestion that follows it: this universe's names within two edits
     };
     const Row rows[] = {
-        {{known, foreign}, 2, foreign},
-        {{known, known + QStringLiteral(", Nowhere")}, 2, QStringLiteral("Nowhere")},
+        {{known, foreign}, 2, foreign, QStringLiteral(" (did you mean \"409\"?)")},
+        {{known, known + QStringLiteral(", Nowhere")}, 2, QStringLiteral("Nowhere"),
+         QStringLiteral(" (did you mean \"Where\"?)")},
         {{QString()}, 1, QString()},
         {{known + QStringLiteral(",,") + known}, 1, QString()},
         {{known, known, QStringLiteral(" , ") + known}, 3, QString()},
@@ -569,7 +571,8 @@ TEST_F(Relocation, UnknownOrEmptyNamesAreRefusedBeforeAnythingChanges)
         const auto seen = Next({});
         EXPECT_TRUE(seen.empty());
         EXPECT_EQ(Dialogs.Errors,
-                  QStringList{QStringLiteral("Unknown star name in line #%1: \"%2\"").arg(row.Line).arg(row.Name)});
+                  QStringList{QStringLiteral("Unknown star name in line #%1: \"%2\"").arg(row.Line).arg(row.Name) +
+                              row.Meant});
         EXPECT_TRUE(SameBytes(ReadBytes(XY), Original));
         EXPECT_TRUE(Form->Panel().ChangeMode());
         EXPECT_EQ(W().Panel1->x(), -4) << "the panel stays open";

@@ -51,3 +51,23 @@ TEST(GroupNames, AppendName)
     EXPECT_EQ(SplitNames(AppendName(QStringLiteral("Bonn "), QStringLiteral("Zulu"))),
               (QStringList{QStringLiteral("Bonn"), QStringLiteral("Zulu")}));
 }
+
+// An unknown name suggests up to three known ones within two edits, letter
+// case ignored, nearest first (among equals in the list's order).
+TEST(GroupNames, UnknownNameSuggestsTheNamesMeant)
+{
+    const QStringList known = {"Abe", "Abed", "Abel", "Able", "Bel", "Lava", "Lawn", "Lawrence", "Zulu"};
+    const std::pair<const char *, const char *> rows[] = {
+        {"Lawrnce", R"( (did you mean "Lawrence"?))"},
+        {"LAWRNCE", R"( (did you mean "Lawrence"?))"},
+        {"Lavq", R"( (did you mean "Lava" or "Lawn"?))"},
+        {"Abx", R"( (did you mean "Abe", "Abed" or "Abel"?))"},
+        {"Zzzzz", ""},
+        {"", ""},
+    };
+    for (const auto &[typed, suggestion] : rows)
+        EXPECT_EQ(UnknownNameMessage(4, QString::fromLatin1(typed), known),
+                  QStringLiteral("Unknown star name in line #4: \"%1\"").arg(QLatin1String(typed)) +
+                      QString::fromLatin1(suggestion))
+            << typed;
+}
