@@ -158,16 +158,22 @@ bool TFairStarts::Allowed(const std::vector<QPoint> &Positions, size_t Var, QPoi
     return true;
 }
 
+int64_t TFairStarts::Closest(const std::vector<QPoint> &Positions, size_t Skip) const
+{
+    int64_t closest = Far;
+    for (size_t a = 0; a < FVars.size(); ++a)
+        for (size_t b = a + 1; b < FVars.size(); ++b)
+            if (a != Skip && b != Skip && FVars[a].Group != FVars[b].Group) {
+                const int64_t d = Square(Positions[a], Positions[b]);
+                closest = std::min(closest, FCap > 0 ? std::min(d, FCap) : d);
+            }
+    return closest;
+}
+
 TFairScore TFairStarts::ScoreOf(const std::vector<QPoint> &Positions) const
 {
     TFairScore score;
-    score.Closest = Far;
-    for (size_t a = 0; a < FVars.size(); ++a)
-        for (size_t b = a + 1; b < FVars.size(); ++b)
-            if (FVars[a].Group != FVars[b].Group) {
-                const int64_t d = Square(Positions[a], Positions[b]);
-                score.Closest = std::min(score.Closest, FCap > 0 ? std::min(d, FCap) : d);
-            }
+    score.Closest = Closest(Positions);
     std::vector<int64_t> room(size_t(FGroups), 0), territory(size_t(FGroups), 0);
     std::vector<int64_t> nearest(static_cast<size_t>(FGroups));
     for (int32_t k : FFree) {
@@ -226,15 +232,7 @@ void TFairStarts::StepExhaustive()
             allowed = Allowed(positions, v, positions[v]);
         if (allowed) {
             // The first criterion alone rules out most placements.
-            TFairScore closest;
-            closest.Closest = Far;
-            for (size_t a = 0; a < FVars.size(); ++a)
-                for (size_t b = a + 1; b < FVars.size(); ++b)
-                    if (FVars[a].Group != FVars[b].Group) {
-                        const int64_t d = Square(positions[a], positions[b]);
-                        closest.Closest = std::min(closest.Closest, FCap > 0 ? std::min(d, FCap) : d);
-                    }
-            if (closest.Closest >= FBestScore.Closest) {
+            if (Closest(positions) >= FBestScore.Closest) {
                 const TFairScore score = ScoreOf(positions);
                 if (score.BetterThan(FBestScore)) {
                     FBestScore = score;
@@ -318,13 +316,7 @@ bool TFairStarts::ImproveVar(size_t Var)
             ++ownRoom;
         free.push_back(f);
     }
-    int64_t closestOthers = Far;
-    for (size_t a = 0; a < FVars.size(); ++a)
-        for (size_t b = a + 1; b < FVars.size(); ++b)
-            if (a != Var && b != Var && FVars[a].Group != FVars[b].Group) {
-                const int64_t d = Square(FCurrent[a], FCurrent[b]);
-                closestOthers = std::min(closestOthers, FCap > 0 ? std::min(d, FCap) : d);
-            }
+    const int64_t closestOthers = Closest(FCurrent, Var);
 
     std::vector<int64_t> rooms(groups), territories(groups);
     auto score = [&](QPoint At) {

@@ -77,6 +77,9 @@ private:
         int Right = -1;     // ... just after
     };
     bool Allowed(const std::vector<QPoint> &Positions, size_t Var, QPoint At) const;
+    // The first criterion: the smallest capped squared distance between
+    // planets of different groups, the planet Skip left out.
+    int64_t Closest(const std::vector<QPoint> &Positions, size_t Skip = size_t(-1)) const;
     bool Occupied(QPoint At) const;
     int64_t Candidates(size_t Var) const;
     void StepExhaustive();

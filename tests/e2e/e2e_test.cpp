@@ -201,6 +201,21 @@ protected:
         QThread::msleep(800);
     }
 
+    // Ctrl+M: the universe view opens and gets the keyboard; View is its
+    // window.
+    void OpenView(QString &View)
+    {
+        Key(QStringLiteral("ctrl+m"));
+        ASSERT_TRUE(WaitUntil([&] {
+            View = Xdo({QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^Universe view")})
+                       .split(u'\n')
+                       .first();
+            return !View.isEmpty();
+        }, 10000)) << Logs();
+        Xdo({QStringLiteral("windowfocus"), View});
+        QThread::msleep(300);
+    }
+
     bool WaitForChange(const QString &Path, const QByteArray &Before, int Ms = 30000)
     {
         return WaitUntil([&] { return ReadBytes(Path) != Before; }, Ms);
@@ -341,14 +356,8 @@ TEST_F(ZorvaneOnXvfb, PlaceToTheLightYearInTheUniverseViewAndSaveItsPicture)
     Type(NameById(stars[k].NameId));
     ClickAt(-4 + 120 + 37, 140 - 23 + 14 + 12); // "Next"
     QThread::msleep(500);
-    Key(QStringLiteral("ctrl+m"));
     QString view;
-    ASSERT_TRUE(WaitUntil([&] {
-        view = Xdo({QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^Universe view")});
-        return !view.isEmpty();
-    }, 10000)) << Logs();
-    Xdo({QStringLiteral("windowfocus"), view.split(u'\n').first()});
-    QThread::msleep(300);
+    ASSERT_NO_FATAL_FAILURE(OpenView(view));
     for (int i = 0; i < 3; ++i)
         Key(QStringLiteral("ctrl+Right"));
     Key(QStringLiteral("Return"));
@@ -359,7 +368,7 @@ TEST_F(ZorvaneOnXvfb, PlaceToTheLightYearInTheUniverseViewAndSaveItsPicture)
     EXPECT_EQ(after[k].NameId, stars[k].NameId);
 
     const QString picture = Dir.Path(QStringLiteral("map.png"));
-    Xdo({QStringLiteral("windowfocus"), view.split(u'\n').first()});
+    Xdo({QStringLiteral("windowfocus"), view});
     Key(QStringLiteral("ctrl+s"));
     QThread::msleep(1200);
     Type(picture);
@@ -390,14 +399,8 @@ TEST_F(ZorvaneOnXvfb, FairStartsProposedAppliedAndUndoneInTheView)
         ClickAt(-4 + 152 + 11, 96 - 23 + 14 * int(i) + 10); // "+", lower by a row per group
         Type(NameById(stars[i == 0 ? a : b].NameId));
     }
-    Key(QStringLiteral("ctrl+m"));
     QString view;
-    ASSERT_TRUE(WaitUntil([&] {
-        view = Xdo({QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^Universe view")});
-        return !view.isEmpty();
-    }, 10000)) << Logs();
-    Xdo({QStringLiteral("windowfocus"), view.split(u'\n').first()});
-    QThread::msleep(300);
+    ASSERT_NO_FATAL_FAILURE(OpenView(view));
     Key(QStringLiteral("ctrl+b"));
     QThread::msleep(3000); // the search ends within a moment
     Key(QStringLiteral("ctrl+Return"));

@@ -30,6 +30,16 @@ QByteArray Edited(QByteArray Image, int Planet, uint32_t Word)
 const QByteArray Original = MakeImage({Word(0, 1200, 7), Word(100, 1300, 8), Word(100, 1250, 9)});
 const QByteArray ByOther = Edited(Original, 1, Word(100, 1310, 8));
 
+// Path holding Original, opened, and planet 2 moved ("moved" in the history).
+void OpenAndMove(TUniverseSession &Session, const QString &Path)
+{
+    WriteBytes(Path, Original);
+    Session.Open(Path);
+    TStarsXY universe = Session.ReadForOperation();
+    universe.SetStar(2, 1150, 1260, -1, false);
+    Session.Write(universe, false, QStringLiteral("moved"));
+}
+
 } // namespace
 
 // The session follows the file: a change by another program, the file gone
@@ -178,12 +188,8 @@ TEST(Session, AStepWaitsForAnotherProgramsLock)
         SCOPED_TRACE(row.Ends);
         TScratch dir;
         const QString path = dir.Path("u.xy");
-        WriteBytes(path, Original);
         TUniverseSession session;
-        session.Open(path);
-        TStarsXY universe = session.ReadForOperation();
-        universe.SetStar(2, 1150, 1260, -1, false);
-        session.Write(universe, false, QStringLiteral("moved"));
+        OpenAndMove(session, path);
         const QByteArray moved = ReadBytes(path);
         const TLockHolder holder(path, row.HeldMs);
         QSignalSpy ended(&session, &TUniverseSession::StepEnded);
@@ -217,12 +223,8 @@ TEST(Session, FollowsAFolderSwappedOnThePath)
     TScratch dir;
     QDir(dir.Dir()).mkpath(QStringLiteral("game/turn"));
     const QString path = dir.Path("game/turn/u.xy");
-    WriteBytes(path, Original);
     TUniverseSession session;
-    session.Open(path);
-    TStarsXY universe = session.ReadForOperation();
-    universe.SetStar(2, 1150, 1260, -1, false);
-    session.Write(universe, false, QStringLiteral("moved"));
+    OpenAndMove(session, path);
     // The other folder is made beside, then moved in: the watcher sees no
     // change of the file or of the folder it watches.
     QDir(dir.Dir()).mkpath(QStringLiteral("new/turn"));
