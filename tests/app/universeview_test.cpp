@@ -55,13 +55,17 @@ TEST(UniverseView, PickLandsToTheLightYearAfterZooming)
 {
     TOpenView open;
     TUniverseCanvas *canvas = open.View.Canvas();
-    // A planet with room on both sides, named six times: six picks.
+    // The planet with the most room between its neighbours, named six times:
+    // six picks. The picks below reach 11 light years right of its left
+    // neighbour.
     size_t k = 1;
-    while (open.Stars[k + 1].X - open.Stars[k - 1].X < 40)
-        ++k;
+    for (size_t i = 2; i + 1 < open.Stars.size(); ++i)
+        if (int64_t(open.Stars[i + 1].X) - open.Stars[i - 1].X > int64_t(open.Stars[k + 1].X) - open.Stars[k - 1].X)
+            k = i;
+    ASSERT_GT(int64_t(open.Stars[k + 1].X) - open.Stars[k - 1].X, 12);
     const int32_t left = int32_t(open.Stars[k - 1].X);
-    const TBounds bounds = open.Session.Universe()->GetBounds();
-    const int y = (bounds.Top + bounds.Bottom) / 2;
+    // Its own row: the view keeps a picked planet in sight.
+    const int y = int(open.Stars[k].Y);
     const QPoint target(left + 10, y);
 
     // Fitted, a pixel spans more than a light year; the wheel zooms about
